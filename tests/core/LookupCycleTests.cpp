@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "LookupCycle.h"
@@ -25,7 +26,7 @@ public:
     void ForgetCachedReply(const std::wstring& url) override { steps.push_back(L"forget " + url); }
     bool Download(const std::wstring& url, const std::wstring& file) override {
         steps.push_back(L"download " + url + L" -> " + file);
-        if (duringDownload) duringDownload();
+        if (auto once = std::exchange(duringDownload, nullptr)) once();
         return downloadSucceeds;
     }
     std::string ReadReply(const std::wstring& file) override {
@@ -95,10 +96,7 @@ TEST(LookupCycle, ACycleRequestedWhileOneRunsIsSkippedAndLaterOnesRunAgain) {
     port.reply = "1.1.1.1\nh\n";
     LookupCycle cycle(kUrl, L"C:\\T");
     bool nestedRan = true;
-    port.duringDownload = [&] {
-        port.duringDownload = nullptr;
-        nestedRan = cycle.Run(port);
-    };
+    port.duringDownload = [&] { nestedRan = cycle.Run(port); };
 
     EXPECT_TRUE(cycle.Run(port));
     EXPECT_FALSE(nestedRan);
