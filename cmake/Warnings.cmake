@@ -1,6 +1,7 @@
-# One warning policy for every target, native and cross: warnings are errors.
-add_compile_options(-Wall -Wextra -Wpedantic -Werror -Wshadow -Wconversion
-                    -Wsign-conversion -Wnon-virtual-dtor -Wold-style-cast)
+# One warning policy for every target of ours, native and cross: warnings are errors.
+set(KESTRIN_WARNINGS -Wall -Wextra -Wpedantic -Werror -Wshadow -Wconversion
+                     -Wsign-conversion -Wnon-virtual-dtor -Wold-style-cast)
+add_compile_options(${KESTRIN_WARNINGS})
 
 if(KESTRIN_SANITIZE AND NOT WIN32)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all

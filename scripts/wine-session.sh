@@ -1,0 +1,60 @@
+# Sourced by run.sh and test.sh: a virtual display, a Wine prefix and a loopback reply
+# server, each stopped by its own process id when the calling script exits.
+
+KESTRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# Loopback requests must not be sent to a proxy the machine may name.
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY
+
+session_pids=()
+
+session_cleanup() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+  local pid
+  for pid in "${session_pids[@]}"; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  session_pids=()
+}
+trap session_cleanup EXIT
+
+# Starts Xvfb on the first free display number and exports DISPLAY.
+start_virtual_display() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  session_pids+=($!)
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "Xvfb did not start on $DISPLAY" >&2
+  return 1
+}
+
+# Creates the Wine prefix once and reuses it; its time is spent only on the first run.
+use_wine_prefix() {
+  export WINEPREFIX="$1"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+}
+
+# Starts the loopback reply server used by the tests on the given port.
+start_reply_server() {
+  local port=$1
+  /usr/bin/python3 "$KESTRIN_ROOT/tests/support/replyserver.py" "$port" &
+  session_pids+=($!)
+  wait_for_port "$port"
+}
+
+wait_for_port() {
+  local port=$1 i
+  for i in $(seq 100); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
+    sleep 0.05
+  done
+  echo "nothing answers on 127.0.0.1:$port" >&2
+  return 1
+}

@@ -1,0 +1,67 @@
+#include "Strip.h"
+
+namespace kestrin {
+namespace {
+
+constexpr wchar_t kStripClass[] = L"Kestrin.Strip";
+
+void PaintStrip(HWND strip) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(strip, &ps);
+    RECT client;
+    GetClientRect(strip, &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (auto picture = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(strip, GWLP_USERDATA))) {
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ previous = SelectObject(source, picture);
+        BITMAP info{};
+        GetObjectW(picture, sizeof info, &info);
+        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
+        DeleteDC(source);
+    }
+    EndPaint(strip, &ps);
+}
+
+LRESULT CALLBACK StripProc(HWND strip, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;  // the window itself decides what a press on a strip does
+    case WM_ERASEBKGND:
+        return 1;  // painting covers every pixel
+    case WM_PAINT:
+        PaintStrip(strip);
+        return 0;
+    case WM_COMMAND:
+    case WM_CTLCOLORSTATIC:
+    case WM_DRAWITEM:
+        return SendMessageW(GetParent(strip), message, wParam, lParam);
+    default:
+        return DefWindowProcW(strip, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+bool RegisterStripClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = StripProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kStripClass;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND CreateStrip(HWND parent, int id, RECT place, HBITMAP picture) {
+    HWND strip = CreateWindowExW(WS_EX_CONTROLPARENT, kStripClass, L"",
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.left, place.top,
+                                 place.right - place.left, place.bottom - place.top, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                                 nullptr);
+    if (strip) SetWindowLongPtrW(strip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
+    return strip;
+}
+
+}  // namespace kestrin

@@ -1,0 +1,14 @@
+#pragma once
+// The picture areas along the window's top and bottom edges (l_top, l_bottom).
+
+#include <windows.h>
+
+namespace kestrin {
+
+bool RegisterStripClass(HINSTANCE instance);
+
+// A strip shows its bitmap unscaled from its top-left corner. Presses go through it to
+// the window beneath, and its children's notifications go up to that window too.
+HWND CreateStrip(HWND parent, int id, RECT place, HBITMAP picture);
+
+}  // namespace kestrin

@@ -1,0 +1,249 @@
+#include "frmMain.h"
+
+#include "BuildConfig.h"
+#include "Strip.h"
+#include "Version.h"
+#include "WinLookupPort.h"
+#include "resource.h"
+
+namespace kestrin {
+namespace {
+
+constexpr UINT_PTR kRefreshTimer = 1;
+// No WS_CLIPCHILDREN: the group boxes leave their inside to the window's own white.
+constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME;
+constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : layout::kBaseDpi;
+}
+
+UniqueFont MakeFont(int pixelHeight, int weight, bool italic, const wchar_t* face) {
+    return UniqueFont(CreateFontW(-pixelHeight, 0, 0, 0, weight, italic, FALSE, FALSE,
+                                  ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
+}
+
+std::wstring EnvironmentVariable(const wchar_t* name) {
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0) return {};
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+UniqueMenu CreatePopup() {
+    UniqueMenu menu(CreatePopupMenu());
+    AppendMenuW(menu.get(), MF_STRING, IDM_SHOW, L"Show");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING, IDM_EXIT, L"Exit");
+    return menu;
+}
+
+}  // namespace
+
+frmMain::frmMain(HINSTANCE instance) : instance_(instance) {}
+
+frmMain::~frmMain() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool frmMain::Load() {
+    dpi_ = ScreenDpi();
+    if (!CreateWindowHidden()) return false;
+    SetWindowTextW(l_text, WithVersion(WindowText(l_text)).c_str());
+    TempDir = EnvironmentVariable(L"TEMP");
+    lookup_.emplace(kLookupUrl, TempDir);
+    RefreshInfo();
+    SetTimer(hwnd_, kRefreshTimer, kRefreshIntervalMs, nullptr);
+    return true;
+}
+
+void frmMain::Show() {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetFocus(btn_refresh);
+}
+
+bool frmMain::CreateWindowHidden() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance_;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = KESTRIN_WINDOW_CLASS;
+    if (!RegisterClassExW(&wc) || !RegisterStripClass(instance_)) return false;
+
+    RECT outer{0, 0, layout::Scale(layout::kInnerWidth, dpi_),
+               layout::Scale(layout::kInnerHeight, dpi_)};
+    AdjustWindowRectEx(&outer, kWindowStyle, FALSE, kWindowExStyle);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    CreateWindowExW(kWindowExStyle, KESTRIN_WINDOW_CLASS, L"", kWindowStyle, left, top, width,
+                    height, nullptr, nullptr, instance_, this);
+    return hwnd_ != nullptr;
+}
+
+void frmMain::CreateFonts() {
+    windowFont_ = MakeFont(layout::Scale(layout::kWindowFontPx, dpi_), FW_NORMAL, false,
+                           L"MS Sans Serif");
+    boxFont_ = MakeFont(layout::Scale(layout::kWindowFontPx, dpi_), FW_BOLD, false,
+                        L"MS Sans Serif");
+    labelFont_ = MakeFont(layout::Scale(layout::kLabelFontPx, dpi_), FW_BOLD, true, L"Arial");
+}
+
+RECT frmMain::Place(const layout::Box& box) const {
+    const auto scaled = layout::Scale(box, dpi_);
+    return {scaled.left, scaled.top, scaled.left + scaled.width, scaled.top + scaled.height};
+}
+
+HWND frmMain::AddControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style,
+                         int id, const RECT& place, HFONT font) {
+    HWND control = CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style, place.left,
+                                   place.top, place.right - place.left, place.bottom - place.top,
+                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   instance_, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+// Children are created in tab order: the first created is the first tab stop.
+void frmMain::CreateControls() {
+    CreateFonts();
+    const DWORD box = ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;
+    btn_refresh = AddControl(hwnd_, L"BUTTON", L"refresh now !!!", BS_PUSHBUTTON | WS_TABSTOP,
+                             IDC_BTN_REFRESH, Place(layout::btn_refresh), windowFont_.get());
+    Frm1 = AddControl(hwnd_, L"BUTTON", L"IP Adress (Public)", BS_GROUPBOX, IDC_FRM1,
+                      Place(layout::Frm1), windowFont_.get());
+    t_public = AddControl(hwnd_, L"EDIT", L"", box, IDC_T_PUBLIC, Place(layout::t_public),
+                          boxFont_.get());
+    Frm2 = AddControl(hwnd_, L"BUTTON", L"Hostname (Public)", BS_GROUPBOX, IDC_FRM2,
+                      Place(layout::Frm2), windowFont_.get());
+    t_host = AddControl(hwnd_, L"EDIT", L"", box, IDC_T_HOST, Place(layout::t_host),
+                        boxFont_.get());
+    l_top = CreateStrip(hwnd_, IDC_L_TOP, Place(layout::l_top), nullptr);
+    l_bottom = CreateStrip(hwnd_, IDC_L_BOTTOM, Place(layout::l_bottom), nullptr);
+    l_text = AddControl(l_top, L"STATIC", L"Kestrin", SS_LEFT | SS_NOPREFIX, IDC_L_TEXT,
+                        Place(layout::l_text), labelFont_.get());
+    l_ico = AddControl(l_top, L"STATIC", L"", SS_ICON, IDC_L_ICO, Place(layout::l_ico), nullptr);
+    img_close = AddControl(l_top, L"STATIC", L"x", SS_CENTER | SS_NOTIFY, IDC_IMG_CLOSE,
+                           Place(layout::img_close), windowFont_.get());
+    m_ = CreatePopup();
+}
+
+LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {  // attach the object before any other message
+        auto* self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    const LRESULT result = self->OnMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kRefreshTimer) RefreshInfo();
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColor(reinterpret_cast<HDC>(wParam));
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        OnEndSession(wParam != FALSE);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void frmMain::OnCommand(int id, int code) {
+    switch (id) {
+    case IDC_BTN_REFRESH:
+        if (code == BN_CLICKED) btn_refresh_Click();
+        break;
+    case IDC_IMG_CLOSE:
+        if (code == STN_CLICKED) img_close_Click();
+        break;
+    case IDM_SHOW:
+        m_Show_Click();
+        break;
+    case IDM_EXIT:
+        m_Exit_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT frmMain::OnCtlColor(HDC dc) {
+    SetBkColor(dc, RGB(255, 255, 255));
+    return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+}
+
+// The session is ending: unload like any other way out, so the icon goes too.
+void frmMain::OnEndSession(bool ending) {
+    if (ending) DestroyWindow(hwnd_);
+}
+
+void frmMain::OnDestroy() {
+    KillTimer(hwnd_, kRefreshTimer);
+    PostQuitMessage(0);
+}
+
+void frmMain::RefreshInfo() {
+    WinLookupPort port(t_public, t_host);
+    lookup_->Run(port);
+}
+
+void frmMain::btn_refresh_Click() {
+    const bool hadFocus = GetFocus() == btn_refresh;
+    EnableWindow(btn_refresh, FALSE);
+    RefreshInfo();
+    EnableWindow(btn_refresh, TRUE);
+    if (hadFocus) SetFocus(btn_refresh);  // disabling it dropped the focus
+}
+
+void frmMain::img_close_Click() {
+    ShowWindow(hwnd_, SW_HIDE);
+}
+
+void frmMain::m_Show_Click() {
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+}
+
+void frmMain::m_Exit_Click() {
+    DestroyWindow(hwnd_);
+}
+
+}  // namespace kestrin

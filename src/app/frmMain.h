@@ -1,0 +1,74 @@
+#pragma once
+// The program's one window: its start-up, commands, timer and lookup cycle.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "Handles.h"
+#include "Layout.h"
+#include "LookupCycle.h"
+
+namespace kestrin {
+
+class frmMain {
+public:
+    explicit frmMain(HINSTANCE instance);
+    frmMain(const frmMain&) = delete;
+    frmMain& operator=(const frmMain&) = delete;
+    ~frmMain();
+
+    // Creates the window hidden and runs start-up; false when the window cannot exist.
+    bool Load();
+    // Shows the window, centred, with the focus on the refresh button.
+    void Show();
+    HWND hWnd() const noexcept { return hwnd_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool CreateWindowHidden();
+    void CreateFonts();
+    void CreateControls();
+    HWND AddControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, int id,
+                    const RECT& place, HFONT font);
+    RECT Place(const layout::Box& box) const;
+
+    void OnCommand(int id, int code);
+    LRESULT OnCtlColor(HDC dc);
+    void OnEndSession(bool ending);
+    void OnDestroy();
+
+    void RefreshInfo();
+    void btn_refresh_Click();
+    void img_close_Click();
+    void m_Show_Click();
+    void m_Exit_Click();
+
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    int dpi_ = 96;
+
+    HWND l_top = nullptr;
+    HWND l_ico = nullptr;
+    HWND l_text = nullptr;
+    HWND img_close = nullptr;
+    HWND Frm1 = nullptr;
+    HWND t_public = nullptr;
+    HWND btn_refresh = nullptr;
+    HWND Frm2 = nullptr;
+    HWND t_host = nullptr;
+    HWND l_bottom = nullptr;
+    UniqueMenu m_;
+
+    UniqueFont windowFont_;
+    UniqueFont boxFont_;
+    UniqueFont labelFont_;
+
+    std::wstring TempDir;
+    std::optional<LookupCycle> lookup_;
+};
+
+}  // namespace kestrin

@@ -1,0 +1,20 @@
+#pragma once
+// Identifiers shared by the code, the resource script and the tests that find controls.
+
+#define IDI_KESTRIN 1
+
+#define IDC_L_TOP 101
+#define IDC_L_ICO 102
+#define IDC_L_TEXT 103
+#define IDC_IMG_CLOSE 104
+#define IDC_FRM1 105
+#define IDC_T_PUBLIC 106
+#define IDC_BTN_REFRESH 107
+#define IDC_FRM2 108
+#define IDC_T_HOST 109
+#define IDC_L_BOTTOM 110
+
+#define IDM_SHOW 201
+#define IDM_EXIT 202
+
+#define KESTRIN_WINDOW_CLASS L"Kestrin.frmMain"

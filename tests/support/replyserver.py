@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""A loopback HTTP server whose replies the Kestrin tests choose.
+
+GET /reply/<name>          answers with the canned reply <name>
+GET /cgi-bin/ipx.cgi       answers with the reply chosen by /control/mode/<name>
+GET /control/mode/<name>   chooses that reply for /cgi-bin/ipx.cgi
+GET /control/count         how many /cgi-bin/ipx.cgi requests were answered so far
+"""
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+BODIES = {
+    "two": b"203.0.113.7\nhost-7.example.net\n",
+    "crlf": b"198.51.100.23\r\nhost.crlf.example\r\n",
+    "crlf_last_bare": b"198.51.100.24\r\nbare.example",
+    "one": b"192.0.2.1",
+    "one_lf": b"192.0.2.1\n",
+    "empty": b"",
+    "lead_lf": b"\nonly-host.example\n",
+    "three": b"192.0.2.3\nthree.example\nextra line\n",
+    "other": b"192.0.2.99\nother.example\n",
+    "max": b"192.0.2.64\nmax.example\n" + b"x" * (64 * 1024 - 24),
+    "oversize": b"192.0.2.65\nbig.example\n" + b"x" * (64 * 1024),
+}
+STATUS = {"e404": 404, "e500": 500}
+
+
+class State:
+    lock = threading.Lock()
+    mode = "two"
+    count = 0
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def send_body(self, status, body, declared=None):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body) if declared is None else declared))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.write(body)
+        self.wfile.flush()
+        self.close_connection = True
+
+    def reply(self, name):
+        if name in STATUS:
+            self.send_body(STATUS[name], b"<html>error page</html>\n")
+        elif name == "cut":  # announces more than it sends, then hangs up
+            self.send_body(200, b"192.0.2.77\ncut.exa", declared=200)
+        elif name == "slow":
+            time.sleep(2)
+            self.send_body(200, BODIES["two"])
+        elif name in BODIES:
+            self.send_body(200, BODIES[name])
+        else:
+            self.send_body(404, b"no such reply\n")
+
+    def do_GET(self):
+        path = self.path.split("?", 1)[0]
+        if path.startswith("/reply/"):
+            self.reply(path[len("/reply/"):])
+        elif path == "/cgi-bin/ipx.cgi":
+            with State.lock:
+                State.count += 1
+                mode = State.mode
+            self.reply(mode)
+        elif path.startswith("/control/mode/"):
+            with State.lock:
+                State.mode = path[len("/control/mode/"):]
+            self.send_body(200, b"ok")
+        elif path == "/control/count":
+            with State.lock:
+                count = State.count
+            self.send_body(200, str(count).encode())
+        else:
+            self.send_body(404, b"not found\n")
+
+
+def main():
+    port = int(sys.argv[1])
+    server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
+    server.daemon_threads = True
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()

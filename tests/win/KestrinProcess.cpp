@@ -1,0 +1,114 @@
+#include "KestrinProcess.h"
+
+#include <vector>
+
+#include "WinTestSupport.h"
+#include "resource.h"
+
+namespace kestrin::test {
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchMainWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, static_cast<int>(std::size(className)));
+    if (owner == search->processId && std::wstring(className) == KESTRIN_WINDOW_CLASS) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// This process's environment with TEMP replaced, as CreateProcessW takes it.
+std::vector<wchar_t> EnvironmentWithTemp(const std::wstring& tempDir) {
+    std::vector<wchar_t> block;
+    wchar_t* strings = GetEnvironmentStringsW();
+    for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
+        if (_wcsnicmp(entry, L"TEMP=", 5) == 0) continue;
+        block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+    }
+    FreeEnvironmentStringsW(strings);
+    const std::wstring temp = L"TEMP=" + tempDir;
+    block.insert(block.end(), temp.c_str(), temp.c_str() + temp.size() + 1);
+    block.push_back(L'\0');
+    return block;
+}
+
+}  // namespace
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+KestrinProcess::KestrinProcess(const std::wstring& tempDir) {
+    std::wstring commandLine = L"\"" + ProgramFolder() + L"\\kestrin.exe\"";
+    auto environment = EnvironmentWithTemp(tempDir);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                       CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        process_.reset(info.hProcess);
+        processId_ = info.dwProcessId;
+    }
+}
+
+KestrinProcess::~KestrinProcess() {
+    if (!process_ || HasExited()) return;
+    if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (!WaitForExit(5000)) TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 5000);
+}
+
+HWND KestrinProcess::FindMainWindow(DWORD timeoutMs) {
+    WaitFor(
+        [&] {
+            WindowSearch search{processId_, nullptr};
+            EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
+            window_ = search.found;
+            return window_ != nullptr || HasExited();
+        },
+        timeoutMs);
+    return window_;
+}
+
+bool KestrinProcess::WaitUntilShown(DWORD timeoutMs) {
+    return FindMainWindow(timeoutMs) &&
+           WaitFor([&] { return IsWindowVisible(window_) != FALSE; }, timeoutMs);
+}
+
+bool KestrinProcess::WaitForExit(DWORD timeoutMs) {
+    return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool KestrinProcess::HasExited() const {
+    return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+}
+
+DWORD KestrinProcess::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+HWND KestrinProcess::StripControl(int id) const {
+    return GetDlgItem(Control(IDC_L_TOP), id);
+}
+
+std::wstring KestrinProcess::Text(int id) const {
+    HWND control = Control(id);
+    return WindowTextOf(control ? control : StripControl(id));
+}
+
+}  // namespace kestrin::test

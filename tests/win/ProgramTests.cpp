@@ -1,0 +1,130 @@
+// kestrin.exe as a user meets it: started, looked at, clicked, ended. The test build
+// asks the loopback reply server and refreshes every 1.5 seconds.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "KestrinProcess.h"
+#include "WinTestSupport.h"
+#include "resource.h"
+
+namespace kestrin::test {
+namespace {
+
+class Program : public ::testing::Test {
+protected:
+    // Starts kestrin.exe with the server answering `firstReply`; true once it shows.
+    bool Start(const wchar_t* firstReply = L"two") {
+        ChooseServerReply(firstReply);
+        kestrin_.emplace(temp_.path());
+        return kestrin_->WaitUntilShown();
+    }
+
+    bool BoxesShow(const std::wstring& address, const std::wstring& host) const {
+        return kestrin_->Text(IDC_T_PUBLIC) == address && kestrin_->Text(IDC_T_HOST) == host;
+    }
+    // Waits until the server has answered `count` more lookups than now.
+    bool WaitForLookups(int count) const {
+        const int target = ServedLookups() + count;
+        return WaitFor([&] { return ServedLookups() >= target; });
+    }
+    void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(kestrin_->window(), message, wParam, lParam, SMTO_NORMAL, 10000,
+                            &ignored);
+    }
+
+    TempFolder temp_;
+    std::optional<KestrinProcess> kestrin_;
+};
+
+TEST_F(Program, ShowsTheFirstLookupAndItsVersionWhenTheWindowFirstAppears) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(kestrin_->Text(IDC_T_PUBLIC), L"203.0.113.7");
+    EXPECT_EQ(kestrin_->Text(IDC_T_HOST), L"host-7.example.net");
+    EXPECT_EQ(kestrin_->Text(IDC_L_TEXT), L"Kestrin   Ver. 1.0.0");
+    EXPECT_EQ(kestrin_->Text(IDC_BTN_REFRESH), L"refresh now !!!");
+}
+
+TEST_F(Program, FirstWindowAppearsWithEmptyBoxesWhenTheFirstLookupFails) {
+    ASSERT_TRUE(Start(L"e500"));
+    EXPECT_EQ(kestrin_->Text(IDC_T_PUBLIC), L"");
+    EXPECT_EQ(kestrin_->Text(IDC_T_HOST), L"");
+    EXPECT_TRUE(temp_.IsEmpty());
+}
+
+TEST_F(Program, ASecondCopyEndsWithoutShowingAWindow) {
+    ASSERT_TRUE(Start());
+    TempFolder temp;
+    KestrinProcess second(temp.path());
+    ASSERT_TRUE(second.Started());
+    EXPECT_TRUE(second.WaitForExit());
+    EXPECT_EQ(second.FindMainWindow(0), nullptr);
+    EXPECT_FALSE(kestrin_->HasExited());
+}
+
+TEST_F(Program, ExitFromTheMenuEndsTheProgram) {
+    ASSERT_TRUE(Start());
+    PostMessageW(kestrin_->window(), WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_TRUE(kestrin_->WaitForExit());
+    EXPECT_EQ(kestrin_->ExitCode(), 0u);
+}
+
+TEST_F(Program, ClosingTheWindowEndsTheProgram) {
+    ASSERT_TRUE(Start());
+    PostMessageW(kestrin_->window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(kestrin_->WaitForExit());
+}
+
+TEST_F(Program, TheSessionEndingEndsTheProgram) {
+    ASSERT_TRUE(Start());
+    Send(WM_QUERYENDSESSION);
+    PostMessageW(kestrin_->window(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(kestrin_->WaitForExit());
+}
+
+TEST_F(Program, CloseImageHidesTheWindowAndLookupsGoOnWhileHidden) {
+    ASSERT_TRUE(Start());
+    HWND closeImage = kestrin_->StripControl(IDC_IMG_CLOSE);
+    PostMessageW(closeImage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
+    PostMessageW(closeImage, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(kestrin_->window()); }));
+
+    ChooseServerReply(L"other");
+    EXPECT_TRUE(WaitForLookups(2));
+    EXPECT_TRUE(WaitFor([&] { return BoxesShow(L"192.0.2.99", L"other.example"); }));
+    EXPECT_FALSE(IsWindowVisible(kestrin_->window()));
+    EXPECT_FALSE(kestrin_->HasExited());
+
+    Send(WM_COMMAND, IDM_SHOW);
+    EXPECT_TRUE(IsWindowVisible(kestrin_->window()));
+}
+
+TEST_F(Program, RefreshButtonIsDisabledWhileItsLookupRunsAndShowsTheNewAnswer) {
+    ASSERT_TRUE(Start());
+    HWND button = kestrin_->Control(IDC_BTN_REFRESH);
+    ChooseServerReply(L"slow");
+    // A tick may already be waiting on the slow reply; the click comes after it.
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(button) != FALSE; }));
+    PostMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(button) == FALSE; }, 5000));
+    ChooseServerReply(L"crlf");
+    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(button) != FALSE; }));
+    EXPECT_TRUE(WaitFor([&] { return BoxesShow(L"198.51.100.23\r", L"host.crlf.example\r"); }));
+}
+
+TEST_F(Program, FailedLookupsKeepTheLastAnswersAndLeaveNoReplyFile) {
+    ASSERT_TRUE(Start());
+    for (const wchar_t* failure : {L"e404", L"e500", L"oversize", L"cut"}) {
+        ChooseServerReply(failure);
+        ASSERT_TRUE(WaitForLookups(2)) << failure;
+        EXPECT_TRUE(BoxesShow(L"203.0.113.7", L"host-7.example.net")) << failure;
+        EXPECT_TRUE(temp_.IsEmpty()) << failure;
+    }
+    ChooseServerReply(L"one");
+    EXPECT_TRUE(WaitFor([&] { return BoxesShow(L"192.0.2.1", L"<unable to parse hostname>"); }));
+}
+
+}  // namespace
+}  // namespace kestrin::test

@@ -1,0 +1,87 @@
+#include "WinTestSupport.h"
+
+#include <wininet.h>
+
+#include "Handles.h"
+
+namespace kestrin::test {
+
+std::wstring ServerUrl(const std::wstring& path) {
+    return std::wstring(KESTRIN_TEST_SERVER) + path;
+}
+
+std::string HttpGetText(const std::wstring& url) {
+    UniqueInternet session(
+        InternetOpenW(L"kestrin-tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    UniqueInternet request(InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0,
+                                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
+                                            0));
+    if (!request) return {};
+    std::string body;
+    char chunk[4096];
+    DWORD got = 0;
+    while (InternetReadFile(request.get(), chunk, sizeof chunk, &got) && got > 0)
+        body.append(chunk, got);
+    return body;
+}
+
+void ChooseServerReply(const std::wstring& name) {
+    HttpGetText(ServerUrl(L"/control/mode/" + name));
+}
+
+int ServedLookups() {
+    return std::stoi("0" + HttpGetText(ServerUrl(L"/control/count")));
+}
+
+std::wstring WindowTextOf(HWND window) {
+    wchar_t text[512] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+    return std::wstring(text, copied);
+}
+
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TempFolder::TempFolder(const std::wstring& name) {
+    wchar_t base[MAX_PATH + 1];
+    GetTempPathW(static_cast<DWORD>(std::size(base)), base);
+    path_ = std::wstring(base) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(GetTickCount64());
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((path_ + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = path_ + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryW(full.c_str());
+            else
+                DeleteFileW(full.c_str());
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path_.c_str());
+}
+
+bool TempFolder::IsEmpty() const {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((path_ + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return true;
+    bool empty = true;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") empty = false;
+    } while (empty && FindNextFileW(find, &entry));
+    FindClose(find);
+    return empty;
+}
+
+}  // namespace kestrin::test

@@ -1,0 +1,49 @@
+#pragma once
+// Helpers for tests that run under Wine against the loopback reply server.
+
+#include <windows.h>
+
+#include <string>
+
+namespace kestrin::test {
+
+// The reply server's URL for a path such as L"/reply/two".
+std::wstring ServerUrl(const std::wstring& path);
+
+// The body of a GET, or the empty text when the request fails.
+std::string HttpGetText(const std::wstring& url);
+
+// Chooses what the server answers on /cgi-bin/ipx.cgi.
+void ChooseServerReply(const std::wstring& name);
+int ServedLookups();
+
+std::wstring WindowTextOf(HWND window);
+bool FileExists(const std::wstring& path);
+
+// A fresh folder under the system's temporary folder, removed with all it holds.
+class TempFolder {
+public:
+    explicit TempFolder(const std::wstring& name = L"kestrin-test");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& path() const noexcept { return path_; }
+    bool IsEmpty() const;
+
+private:
+    std::wstring path_;
+};
+
+// Waits up to timeoutMs for condition to hold, checking every 50 ms.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 10000) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(50);
+    }
+}
+
+}  // namespace kestrin::test
