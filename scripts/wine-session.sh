@@ -13,7 +13,7 @@ session_cleanup() {
   [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
   local pid
   for pid in "${session_pids[@]}"; do
-    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }
   done
   session_pids=()
 }

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the portable core and the lookup service
+# natively (also under AddressSanitizer and UBSan), and the Windows program under Wine
+# on a virtual display, against a loopback reply server.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/bootstrap.sh"
+source "$here/wine-session.sh"
+source "$here/build.sh"
+
+build="$KESTRIN_ROOT/build"
+results="$build/test-results"
+mkdir -p "$build"
+rm -rf "$results"
+mkdir -p "$results"
+# The test build of the program asks this loopback port and refreshes every 1.5 s.
+port=18461
+
+echo "== building"
+build_tree "$build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build_tree "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DKESTRIN_SANITIZE=ON
+build_windows_tree "$build/win-test" \
+  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=1500
+
+status=0
+echo "== native tests"
+ctest --test-dir "$build/native" --output-on-failure -j2 \
+  --output-junit "$results/native.xml" || status=1
+echo "== native tests under AddressSanitizer and UBSan"
+ctest --test-dir "$build/sanitize" --output-on-failure -j2 \
+  --output-junit "$results/sanitize.xml" || status=1
+
+echo "== Windows tests under Wine"
+if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+  echo "port $port is taken; the Windows tests need it for their reply server" >&2
+  exit 1
+fi
+start_virtual_display
+use_wine_prefix "$build/wineprefix"
+start_reply_server "$port"
+for t in kestrin_win_tests kestrin_program_tests; do
+  wine "$build/win-test/bin/$t.exe" --gtest_output="xml:$(winepath -w "$results/$t.xml")" \
+    || status=1
+done
+
+/usr/bin/python3 "$KESTRIN_ROOT/tests/support/summarize.py" "$results"/*.xml || status=1
+exit $status
