@@ -136,8 +136,7 @@ std::optional<std::string> CaresResolver::ReverseName(const Address& address, De
 std::vector<Address> CaresResolver::ForwardAddresses(const std::string& hostName,
                                                      Deadline deadline) {
     ForwardQuery query;
-    ares_addrinfo_hints hints{};
-    hints.ai_family = AF_UNSPEC;
+    const ares_addrinfo_hints hints{};  // zeroed: any family, so both A and AAAA are asked
     ares_getaddrinfo(channel_, hostName.c_str(), nullptr, &hints, OnForward, &query);
     ProcessUntil(query.done, deadline);
     return query.addresses;
