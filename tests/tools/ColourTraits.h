@@ -1,0 +1,15 @@
+#pragma once
+// Coarse colour classes for checking what a picture shows without pinning exact values.
+
+#include "Image.h"
+
+namespace kestrin::art::test {
+
+int Lightness(Rgba c);  // mean of the three channels
+
+bool IsBlueDominant(Rgba c);
+bool IsGreenDominant(Rgba c);
+bool IsLightGrey(Rgba c);  // nearly neutral and well above mid-grey, but not white
+bool IsGrey(Rgba c);       // all channels equal
+
+}  // namespace kestrin::art::test
