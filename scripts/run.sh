@@ -25,8 +25,13 @@ trap 'stop_service; session_cleanup' EXIT
   "$build/native/service/ipx.cgi" >/dev/null
 echo "== lookup service: ipx.cgi under lighttpd at http://127.0.0.1:$port/cgi-bin/ipx.cgi"
 
-[ -n "$had_display" ] || start_virtual_display
-use_wine_prefix "$build/wineprefix"
+if [ -n "$had_display" ]; then
+  use_wine_prefix "$build/wineprefix-desktop"
+else
+  start_virtual_display
+  use_wine_prefix "$build/wineprefix"
+  use_unmanaged_windows
+fi
 kestrin="$build/win/bin/kestrin.exe"
 probe="$build/win/bin/kestrin-probe.exe"
 

@@ -37,11 +37,17 @@ if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
 fi
 start_virtual_display
 use_wine_prefix "$build/wineprefix"
+use_unmanaged_windows
 start_reply_server "$port"
-for t in kestrin_win_tests kestrin_program_tests; do
+export KESTRIN_ARTIFACTS
+KESTRIN_ARTIFACTS=$(winepath -w "$results")
+for t in kestrin_win_tests kestrin_window_tests kestrin_program_tests; do
   wine "$build/win-test/bin/$t.exe" --gtest_output="xml:$(winepath -w "$results/$t.xml")" \
     || status=1
 done
 
+for shot in "$results"/*.bmp; do
+  [ -e "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm "$shot" && echo "screenshot: ${shot%.bmp}.png"
+done
 /usr/bin/python3 "$KESTRIN_ROOT/tests/support/summarize.py" "$results"/*.xml || status=1
 exit $status

@@ -41,6 +41,12 @@ use_wine_prefix() {
   fi
 }
 
+# Without a window manager on the virtual display, Wine waits seconds for each window to be
+# managed; unmanaged windows appear and go at once.
+use_unmanaged_windows() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
 # Starts the loopback reply server used by the tests on the given port.
 start_reply_server() {
   local port=$1
