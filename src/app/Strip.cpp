@@ -1,5 +1,7 @@
 #include "Strip.h"
 
+#include "Painting.h"
+
 namespace kestrin {
 namespace {
 
@@ -12,13 +14,8 @@ void PaintStrip(HWND strip) {
     GetClientRect(strip, &client);
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (auto picture = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(strip, GWLP_USERDATA))) {
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ previous = SelectObject(source, picture);
-        BITMAP info{};
-        GetObjectW(picture, sizeof info, &info);
-        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
-        SelectObject(source, previous);
-        DeleteDC(source);
+        const BitmapDc source(dc, picture);
+        BitBlt(dc, 0, 0, source.size().cx, source.size().cy, source.get(), 0, 0, SRCCOPY);
     }
     EndPaint(strip, &ps);
 }

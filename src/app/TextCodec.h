@@ -7,5 +7,6 @@
 namespace kestrin {
 
 std::wstring WideFromAnsi(std::string_view bytes);
+std::string AnsiFromWide(std::wstring_view text);
 
 }  // namespace kestrin

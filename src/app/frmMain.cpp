@@ -1,7 +1,16 @@
 #include "frmMain.h"
 
+#include <windowsx.h>
+
+#include <cstdint>
+
 #include "BuildConfig.h"
+#include "IconExchangeWin.h"
+#include "Painting.h"
+#include "modWindow.h"
+#include "systray.h"
 #include "Strip.h"
+#include "TrayCallback.h"
 #include "Version.h"
 #include "WinLookupPort.h"
 #include "resource.h"
@@ -10,9 +19,25 @@ namespace kestrin {
 namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1;
+constexpr UINT_PTR kIconRetryTimer = 2;
+// The shell may not be ready when Kestrin starts with the session: the add is tried
+// again every 10 s for the first minute.
+constexpr UINT kIconRetryMs = 10000;
+constexpr int kIconRetries = 6;
+
+constexpr UINT kTrayIconId = 1;
+constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+// A private message, not WM_MOUSEMOVE: a real pointer movement must never pass for a
+// click on the icon.
+constexpr UINT kTrayCallback = WM_APP + 1;
 // No WS_CLIPCHILDREN: the group boxes leave their inside to the window's own white.
 constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME;
 constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+
+// The icon record holds handles as 32-bit numbers, as they are in a 32-bit process.
+std::uint32_t HandleBits(const void* handle) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
+}
 
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);
@@ -61,7 +86,10 @@ frmMain::~frmMain() {
 
 bool frmMain::Load() {
     dpi_ = ScreenDpi();
+    pictures_ = LoadPictures(instance_, dpi_);
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     if (!CreateWindowHidden()) return false;
+    IconLoad();
     SetWindowTextW(l_text, WithVersion(WindowText(l_text)).c_str());
     TempDir = EnvironmentVariable(L"TEMP");
     lookup_.emplace(kLookupUrl, TempDir);
@@ -83,7 +111,9 @@ bool frmMain::CreateWindowHidden() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = KESTRIN_WINDOW_CLASS;
-    if (!RegisterClassExW(&wc) || !RegisterStripClass(instance_)) return false;
+    const bool registered =
+        RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    if (!registered || !RegisterStripClass(instance_)) return false;
 
     RECT outer{0, 0, layout::Scale(layout::kInnerWidth, dpi_),
                layout::Scale(layout::kInnerHeight, dpi_)};
@@ -95,6 +125,30 @@ bool frmMain::CreateWindowHidden() {
     CreateWindowExW(kWindowExStyle, KESTRIN_WINDOW_CLASS, L"", kWindowStyle, left, top, width,
                     height, nullptr, nullptr, instance_, this);
     return hwnd_ != nullptr;
+}
+
+bool frmMain::NotifyTray(DWORD message) {
+    return NotifyShell(message, SetIconData(HandleBits(hwnd_), kTrayIconId, kTrayFlags,
+                                            kTrayCallback,
+                                            HandleBits(pictures_.smallIcon.get()), L""));
+}
+
+void frmMain::IconLoad() {
+    if (NotifyTray(NIM_ADD)) return;
+    iconRetriesLeft_ = kIconRetries;
+    SetTimer(hwnd_, kIconRetryTimer, kIconRetryMs, nullptr);
+}
+
+void frmMain::IconModify() {
+    NotifyTray(NIM_MODIFY);  // result ignored: a missing icon is no error here
+}
+
+void frmMain::IconDelete() {
+    NotifyTray(NIM_DELETE);  // result ignored: the window goes either way
+}
+
+void frmMain::OnIconRetryTimer() {
+    if (NotifyTray(NIM_ADD) || --iconRetriesLeft_ <= 0) KillTimer(hwnd_, kIconRetryTimer);
 }
 
 void frmMain::CreateFonts() {
@@ -111,8 +165,8 @@ RECT frmMain::Place(const layout::Box& box) const {
 }
 
 HWND frmMain::AddControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style,
-                         int id, const RECT& place, HFONT font) {
-    HWND control = CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style, place.left,
+                         int id, const RECT& place, HFONT font, DWORD exStyle) {
+    HWND control = CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, place.left,
                                    place.top, place.right - place.left, place.bottom - place.top,
                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    instance_, nullptr);
@@ -123,25 +177,31 @@ HWND frmMain::AddControl(HWND parent, const wchar_t* kind, const wchar_t* text, 
 // Children are created in tab order: the first created is the first tab stop.
 void frmMain::CreateControls() {
     CreateFonts();
-    const DWORD box = ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;
-    btn_refresh = AddControl(hwnd_, L"BUTTON", L"refresh now !!!", BS_PUSHBUTTON | WS_TABSTOP,
+    const DWORD box = ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;  // read-only, yet copyable
+    btn_refresh = AddControl(hwnd_, L"BUTTON", L"refresh now !!!", BS_OWNERDRAW | WS_TABSTOP,
                              IDC_BTN_REFRESH, Place(layout::btn_refresh), windowFont_.get());
     Frm1 = AddControl(hwnd_, L"BUTTON", L"IP Adress (Public)", BS_GROUPBOX, IDC_FRM1,
                       Place(layout::Frm1), windowFont_.get());
     t_public = AddControl(hwnd_, L"EDIT", L"", box, IDC_T_PUBLIC, Place(layout::t_public),
-                          boxFont_.get());
+                          boxFont_.get(), WS_EX_CLIENTEDGE);
     Frm2 = AddControl(hwnd_, L"BUTTON", L"Hostname (Public)", BS_GROUPBOX, IDC_FRM2,
                       Place(layout::Frm2), windowFont_.get());
     t_host = AddControl(hwnd_, L"EDIT", L"", box, IDC_T_HOST, Place(layout::t_host),
-                        boxFont_.get());
-    l_top = CreateStrip(hwnd_, IDC_L_TOP, Place(layout::l_top), nullptr);
-    l_bottom = CreateStrip(hwnd_, IDC_L_BOTTOM, Place(layout::l_bottom), nullptr);
+                        boxFont_.get(), WS_EX_CLIENTEDGE);
+    l_top = CreateStrip(hwnd_, IDC_L_TOP, Place(layout::l_top), pictures_.topStrip.get());
+    l_bottom =
+        CreateStrip(hwnd_, IDC_L_BOTTOM, Place(layout::l_bottom), pictures_.bottomStrip.get());
     l_text = AddControl(l_top, L"STATIC", L"Kestrin", SS_LEFT | SS_NOPREFIX, IDC_L_TEXT,
                         Place(layout::l_text), labelFont_.get());
-    l_ico = AddControl(l_top, L"STATIC", L"", SS_ICON, IDC_L_ICO, Place(layout::l_ico), nullptr);
-    img_close = AddControl(l_top, L"STATIC", L"x", SS_CENTER | SS_NOTIFY, IDC_IMG_CLOSE,
-                           Place(layout::img_close), windowFont_.get());
+    l_ico = AddControl(l_top, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE, IDC_L_ICO,
+                       Place(layout::l_ico), nullptr);
+    SendMessageW(l_ico, STM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(pictures_.smallIcon.get()));
+    img_close = AddControl(l_top, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, IDC_IMG_CLOSE,
+                           Place(layout::img_close), nullptr);
     m_ = CreatePopup();
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(pictures_.smallIcon.get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(pictures_.largeIcon.get()));
 }
 
 LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -168,11 +228,21 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
+    case kTrayCallback:
+        OnTrayCallback(lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnMouseDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
     case WM_TIMER:
         if (wParam == kRefreshTimer) RefreshInfo();
+        if (wParam == kIconRetryTimer) OnIconRetryTimer();
         return 0;
     case WM_CTLCOLORSTATIC:
-        return OnCtlColor(reinterpret_cast<HDC>(wParam));
+        return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM:
+        OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
@@ -182,7 +252,48 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDestroy();
         return 0;
     default:
+        // Explorer started anew and has forgotten every icon.
+        if (message == taskbarCreated_ && taskbarCreated_ != 0) IconLoad();
         return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void frmMain::OnTrayCallback(LPARAM lParam) {
+    IconModify();
+    switch (DecodeTrayCallback(static_cast<std::uint32_t>(lParam))) {
+    case TrayAction::ShowWindow:
+        m_Show_Click();
+        break;
+    case TrayAction::OpenMenu:
+        OpenPopupMenu();
+        break;
+    case TrayAction::None:
+        break;
+    }
+}
+
+void frmMain::OpenPopupMenu() {
+    POINT pointer;
+    GetCursorPos(&pointer);
+    {
+        const MenuForegroundHook hook;
+        TrackPopupMenu(m_.get(), TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, hwnd_, nullptr);
+    }
+    // Lets the menu's own clean-up run before the next click on the icon.
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+// Presses on the strips, and on the icon and label lying on the top strip, fall through
+// to the window: they move it. A press anywhere else on the bare window does not.
+void frmMain::OnMouseDown(POINT point) {
+    for (HWND strip : {l_top, l_bottom}) {
+        RECT place;
+        GetWindowRect(strip, &place);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+        if (PtInRect(&place, point)) {
+            DragWindow(hwnd_);
+            return;
+        }
     }
 }
 
@@ -205,9 +316,21 @@ void frmMain::OnCommand(int id, int code) {
     }
 }
 
-LRESULT frmMain::OnCtlColor(HDC dc) {
+// What lies on the top strip shows the strip through; everything else is on white.
+LRESULT frmMain::OnCtlColor(HDC dc, HWND control) {
+    if (GetParent(control) == l_top && pictures_.topStripBrush) {
+        SetBkMode(dc, TRANSPARENT);
+        AlignStripBrush(dc, control);
+        return reinterpret_cast<LRESULT>(pictures_.topStripBrush.get());
+    }
     SetBkColor(dc, RGB(255, 255, 255));
     return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+}
+
+void frmMain::OnDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.hwndItem == btn_refresh) DrawWhiteButton(item);
+    if (item.hwndItem == img_close)
+        DrawOverStrip(item, pictures_.closeImage.get(), pictures_.topStripBrush.get());
 }
 
 // The session is ending: unload like any other way out, so the icon goes too.
@@ -216,7 +339,9 @@ void frmMain::OnEndSession(bool ending) {
 }
 
 void frmMain::OnDestroy() {
+    IconDelete();
     KillTimer(hwnd_, kRefreshTimer);
+    KillTimer(hwnd_, kIconRetryTimer);
     PostQuitMessage(0);
 }
 

@@ -9,6 +9,7 @@
 #include "Handles.h"
 #include "Layout.h"
 #include "LookupCycle.h"
+#include "Pictures.h"
 
 namespace kestrin {
 
@@ -25,6 +26,10 @@ public:
     void Show();
     HWND hWnd() const noexcept { return hwnd_; }
 
+    // The notification-area icon: added at start-up, re-applied on demand.
+    void IconLoad();
+    void IconModify();
+
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -33,11 +38,20 @@ private:
     void CreateFonts();
     void CreateControls();
     HWND AddControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, int id,
-                    const RECT& place, HFONT font);
+                    const RECT& place, HFONT font, DWORD exStyle = 0);
     RECT Place(const layout::Box& box) const;
 
+    bool NotifyTray(DWORD message);
+    void IconDelete();
+    void OnIconRetryTimer();
+
+    void OnTrayCallback(LPARAM lParam);
+    void OnMouseDown(POINT point);
+    void OpenPopupMenu();
+
     void OnCommand(int id, int code);
-    LRESULT OnCtlColor(HDC dc);
+    LRESULT OnCtlColor(HDC dc, HWND control);
+    void OnDrawItem(const DRAWITEMSTRUCT& item);
     void OnEndSession(bool ending);
     void OnDestroy();
 
@@ -50,6 +64,9 @@ private:
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
+    Pictures pictures_;
+    UINT taskbarCreated_ = 0;
+    int iconRetriesLeft_ = 0;
 
     HWND l_top = nullptr;
     HWND l_ico = nullptr;

@@ -18,3 +18,7 @@
 #define IDM_EXIT 202
 
 #define KESTRIN_WINDOW_CLASS L"Kestrin.frmMain"
+
+#define IDB_STRIP_TOP 10
+#define IDB_STRIP_BOTTOM 11
+#define IDB_CLOSE 12

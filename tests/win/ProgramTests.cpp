@@ -29,6 +29,12 @@ protected:
         const int target = ServedLookups() + count;
         return WaitFor([&] { return ServedLookups() >= target; });
     }
+    bool IconShown() const { return TrayHasIcon(kestrin_->window(), 1); }
+    void ClickCloseImage() const {
+        HWND closeImage = kestrin_->StripControl(IDC_IMG_CLOSE);
+        PostMessageW(closeImage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
+        PostMessageW(closeImage, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    }
     void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(kestrin_->window(), message, wParam, lParam, SMTO_NORMAL, 10000,
@@ -54,41 +60,55 @@ TEST_F(Program, FirstWindowAppearsWithEmptyBoxesWhenTheFirstLookupFails) {
     EXPECT_TRUE(temp_.IsEmpty());
 }
 
-TEST_F(Program, ASecondCopyEndsWithoutShowingAWindow) {
+TEST_F(Program, ASecondCopyEndsWithoutShowingAWindowAndLeavesTheTrayAsItWas) {
     ASSERT_TRUE(Start());
+    ASSERT_TRUE(IconShown());
     TempFolder temp;
     KestrinProcess second(temp.path());
     ASSERT_TRUE(second.Started());
     EXPECT_TRUE(second.WaitForExit());
-    EXPECT_EQ(second.FindMainWindow(0), nullptr);
+    EXPECT_EQ(second.FindMainWindow(0), nullptr) << "no window, so no icon of its own";
     EXPECT_FALSE(kestrin_->HasExited());
+    EXPECT_TRUE(IconShown());
 }
 
-TEST_F(Program, ExitFromTheMenuEndsTheProgram) {
+TEST_F(Program, ExitFromTheMenuEndsTheProgramAndRemovesItsIcon) {
     ASSERT_TRUE(Start());
+    EXPECT_TRUE(IconShown());
     PostMessageW(kestrin_->window(), WM_COMMAND, IDM_EXIT, 0);
     EXPECT_TRUE(kestrin_->WaitForExit());
     EXPECT_EQ(kestrin_->ExitCode(), 0u);
+    EXPECT_FALSE(IconShown());
 }
 
-TEST_F(Program, ClosingTheWindowEndsTheProgram) {
+TEST_F(Program, ClosingTheWindowEndsTheProgramAndRemovesItsIcon) {
     ASSERT_TRUE(Start());
     PostMessageW(kestrin_->window(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(kestrin_->WaitForExit());
+    EXPECT_FALSE(IconShown());
 }
 
-TEST_F(Program, TheSessionEndingEndsTheProgram) {
+TEST_F(Program, TheSessionEndingEndsTheProgramAndRemovesItsIcon) {
     ASSERT_TRUE(Start());
     Send(WM_QUERYENDSESSION);
     PostMessageW(kestrin_->window(), WM_ENDSESSION, TRUE, 0);
     EXPECT_TRUE(kestrin_->WaitForExit());
+    EXPECT_FALSE(IconShown());
+}
+
+TEST_F(Program, IconComesBackWhenTheShellRecreatesTheTrayWhileHidden) {
+    ASSERT_TRUE(Start());
+    ClickCloseImage();
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(kestrin_->window()); }));
+    ForgetTrayIcon(kestrin_->window(), 1);
+    ASSERT_FALSE(IconShown());
+    Send(RegisterWindowMessageW(L"TaskbarCreated"));
+    EXPECT_TRUE(IconShown());
 }
 
 TEST_F(Program, CloseImageHidesTheWindowAndLookupsGoOnWhileHidden) {
     ASSERT_TRUE(Start());
-    HWND closeImage = kestrin_->StripControl(IDC_IMG_CLOSE);
-    PostMessageW(closeImage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
-    PostMessageW(closeImage, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    ClickCloseImage();
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(kestrin_->window()); }));
 
     ChooseServerReply(L"other");

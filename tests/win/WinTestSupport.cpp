@@ -1,5 +1,6 @@
 #include "WinTestSupport.h"
 
+#include <shellapi.h>
 #include <wininet.h>
 
 #include "Handles.h"
@@ -41,6 +42,28 @@ std::wstring WindowTextOf(HWND window) {
     return std::wstring(text, copied);
 }
 
+namespace {
+
+NOTIFYICONDATAW IconKey(HWND window, UINT id) {
+    NOTIFYICONDATAW key{};
+    key.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    key.hWnd = window;
+    key.uID = id;
+    return key;
+}
+
+}  // namespace
+
+bool TrayHasIcon(HWND window, UINT id) {
+    auto key = IconKey(window, id);
+    return Shell_NotifyIconW(NIM_MODIFY, &key) != FALSE;
+}
+
+void ForgetTrayIcon(HWND window, UINT id) {
+    auto key = IconKey(window, id);
+    Shell_NotifyIconW(NIM_DELETE, &key);
+}
+
 bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -69,6 +92,48 @@ TempFolder::~TempFolder() {
         FindClose(find);
     }
     RemoveDirectoryW(path_.c_str());
+}
+
+namespace {
+
+// Wine reads the DPI of a new process from here.
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+
+void SetLogPixels(const DWORD* dpi) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return;
+    if (dpi)
+        RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(dpi),
+                       sizeof *dpi);
+    else
+        RegDeleteValueW(key, L"LogPixels");
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+ScopedSystemDpi::ScopedSystemDpi(DWORD dpi) { SetLogPixels(&dpi); }
+
+ScopedSystemDpi::~ScopedSystemDpi() { SetLogPixels(nullptr); }
+
+DWORD RunThisProgram(const std::wstring& arguments) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(path) + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info))
+        return static_cast<DWORD>(-1);
+    WaitForSingleObject(info.hProcess, INFINITE);
+    DWORD code = static_cast<DWORD>(-1);
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return code;
 }
 
 bool TempFolder::IsEmpty() const {

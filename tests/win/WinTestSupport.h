@@ -18,6 +18,11 @@ void ChooseServerReply(const std::wstring& name);
 int ServedLookups();
 
 std::wstring WindowTextOf(HWND window);
+
+// Whether the notification area holds the icon (window, id): only then can it be modified.
+bool TrayHasIcon(HWND window, UINT id);
+// Removes the icon as a restarted shell would have forgotten it.
+void ForgetTrayIcon(HWND window, UINT id);
 bool FileExists(const std::wstring& path);
 
 // A fresh folder under the system's temporary folder, removed with all it holds.
@@ -34,6 +39,18 @@ public:
 private:
     std::wstring path_;
 };
+
+// Sets the system DPI that programs started from now on see; restores it when done.
+class ScopedSystemDpi {
+public:
+    explicit ScopedSystemDpi(DWORD dpi);
+    ~ScopedSystemDpi();
+    ScopedSystemDpi(const ScopedSystemDpi&) = delete;
+    ScopedSystemDpi& operator=(const ScopedSystemDpi&) = delete;
+};
+
+// Runs this test program again with the given arguments; its exit code.
+DWORD RunThisProgram(const std::wstring& arguments);
 
 // Waits up to timeoutMs for condition to hold, checking every 50 ms.
 template <typename Condition>

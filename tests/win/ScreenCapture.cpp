@@ -1,0 +1,75 @@
+#include "ScreenCapture.h"
+
+#include <cstdlib>
+
+#include "Handles.h"
+
+namespace kestrin::test {
+
+bool Rgb::IsGrey(int level, int tolerance) const {
+    return std::abs(r - level) <= tolerance && std::abs(g - level) <= tolerance &&
+           std::abs(b - level) <= tolerance;
+}
+
+ScreenCapture::ScreenCapture(HWND window) {
+    RECT inner;
+    GetClientRect(window, &inner);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    width_ = inner.right;
+    height_ = inner.bottom;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+
+    HDC screen = GetDC(nullptr);
+    void* bits = nullptr;
+    UniqueBitmap target(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(memory, target.get());
+    BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    pixels_.assign(first, first + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+Rgb ScreenCapture::At(int x, int y) const {
+    const std::uint32_t p = pixels_[static_cast<std::size_t>(y * width_ + x)];
+    return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+            static_cast<int>(p & 0xFF)};
+}
+
+bool ScreenCapture::SaveBmp(const std::wstring& path) const {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width_;
+    header.biHeight = -height_;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    // Opaque alpha: viewers take a zero alpha byte for a transparent pixel.
+    std::vector<std::uint32_t> opaque(pixels_);
+    for (auto& pixel : opaque) pixel |= 0xFF000000u;
+    const auto imageBytes = static_cast<DWORD>(opaque.size() * sizeof opaque[0]);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + imageBytes;
+
+    UniqueFile out(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return out && WriteFile(out.get(), &file, sizeof file, &written, nullptr) &&
+           WriteFile(out.get(), &header, sizeof header, &written, nullptr) &&
+           WriteFile(out.get(), opaque.data(), imageBytes, &written, nullptr);
+}
+
+}  // namespace kestrin::test

@@ -1,0 +1,242 @@
+// The real window, created in this process: its frame, places, fonts, focus and pixels
+// at the system DPI. At 96 DPI the pixels are exactly the designed ones; another DPI
+// scales them. One test starts this program again with the system DPI set to 144.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "KestrinProcess.h"
+#include "Layout.h"
+#include "ScreenCapture.h"
+#include "WinTestSupport.h"
+#include "frmMain.h"
+#include "resource.h"
+
+namespace kestrin::test {
+namespace {
+
+int SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+void Pump(DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    MSG msg;
+    while (GetTickCount64() < end) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+}
+
+class Window : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ChooseServerReply(L"two"); }
+
+    void SetUp() override {
+        ASSERT_TRUE(window_.Load());
+        window_.Show();
+        Pump(300);
+    }
+
+    HWND Main() const { return window_.hWnd(); }
+    HWND Control(int id) const {
+        HWND control = GetDlgItem(Main(), id);
+        return control ? control : GetDlgItem(GetDlgItem(Main(), IDC_L_TOP), id);
+    }
+    // Where a control lies, measured from the window's inner area.
+    RECT PlaceOf(int id) const {
+        RECT place;
+        GetWindowRect(Control(id), &place);
+        MapWindowPoints(nullptr, Main(), reinterpret_cast<POINT*>(&place), 2);
+        return place;
+    }
+    LOGFONTW FontOf(int id) const {
+        LOGFONTW font{};
+        auto handle = reinterpret_cast<HFONT>(SendMessageW(Control(id), WM_GETFONT, 0, 0));
+        GetObjectW(handle, sizeof font, &font);
+        return font;
+    }
+
+    const int dpi_ = SystemDpi();
+    frmMain window_{GetModuleHandleW(nullptr)};
+};
+
+TEST_F(Window, RunsAtTheDpiItWasStartedFor) {
+    if (const char* expected = std::getenv("KESTRIN_EXPECT_DPI")) {
+        EXPECT_EQ(dpi_, std::atoi(expected));
+    }
+}
+
+TEST_F(Window, HasAThinFixedFrameAndNoCaptionMenuOrTaskbarButton) {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(Main(), GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(Main(), GWL_EXSTYLE));
+    EXPECT_EQ(style & WS_CAPTION, static_cast<DWORD>(WS_DLGFRAME)) << "dialog frame, no title bar";
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0u);
+    EXPECT_EQ(GetMenu(Main()), nullptr);
+    EXPECT_EQ(WindowTextOf(Main()), L"");
+}
+
+TEST_F(Window, InnerAreaIsTheDesignedSizeAndTheFrameIsThreePixels) {
+    RECT inner;
+    RECT outer;
+    GetClientRect(Main(), &inner);
+    GetWindowRect(Main(), &outer);
+    EXPECT_EQ(inner.right, layout::Scale(411, dpi_));
+    EXPECT_EQ(inner.bottom, layout::Scale(172, dpi_));
+    EXPECT_EQ(outer.right - outer.left - inner.right, 6);
+    EXPECT_EQ(outer.bottom - outer.top - inner.bottom, 6);
+}
+
+TEST_F(Window, OpensCentredOnTheScreen) {
+    RECT outer;
+    GetWindowRect(Main(), &outer);
+    EXPECT_NEAR(outer.left + outer.right, GetSystemMetrics(SM_CXSCREEN), 1);
+    EXPECT_NEAR(outer.top + outer.bottom, GetSystemMetrics(SM_CYSCREEN), 1);
+}
+
+TEST_F(Window, FocusStartsOnTheButtonAndTabVisitsTheBoxesInOrder) {
+    HWND button = Control(IDC_BTN_REFRESH);
+    EXPECT_EQ(GetFocus(), button);
+    HWND second = GetNextDlgTabItem(Main(), button, FALSE);
+    HWND third = GetNextDlgTabItem(Main(), second, FALSE);
+    EXPECT_EQ(second, Control(IDC_T_PUBLIC));
+    EXPECT_EQ(third, Control(IDC_T_HOST));
+    EXPECT_EQ(GetNextDlgTabItem(Main(), third, FALSE), button);
+}
+
+TEST_F(Window, EveryControlSitsWhereTheLayoutPutsIt) {
+    const struct {
+        int id;
+        layout::Box box;
+    } places[] = {
+        {IDC_L_TOP, layout::l_top},       {IDC_L_BOTTOM, layout::l_bottom},
+        {IDC_L_ICO, layout::l_ico},       {IDC_L_TEXT, layout::l_text},
+        {IDC_IMG_CLOSE, layout::img_close}, {IDC_FRM1, layout::Frm1},
+        {IDC_T_PUBLIC, layout::t_public}, {IDC_BTN_REFRESH, layout::btn_refresh},
+        {IDC_FRM2, layout::Frm2},         {IDC_T_HOST, layout::t_host},
+    };
+    for (const auto& [id, box] : places) {
+        const auto expected = layout::Scale(box, dpi_);
+        const RECT place = PlaceOf(id);
+        EXPECT_EQ(place.left, expected.left) << "control " << id;
+        EXPECT_EQ(place.top, expected.top) << "control " << id;
+        EXPECT_EQ(place.right - place.left, expected.width) << "control " << id;
+        EXPECT_EQ(place.bottom - place.top, expected.height) << "control " << id;
+    }
+}
+
+TEST_F(Window, CaptionsAreTheDesignedOnes) {
+    EXPECT_EQ(WindowTextOf(Control(IDC_FRM1)), L"IP Adress (Public)");
+    EXPECT_EQ(WindowTextOf(Control(IDC_FRM2)), L"Hostname (Public)");
+    EXPECT_EQ(WindowTextOf(Control(IDC_BTN_REFRESH)), L"refresh now !!!");
+    EXPECT_EQ(WindowTextOf(Control(IDC_L_TEXT)), L"Kestrin   Ver. 1.0.0");
+}
+
+TEST_F(Window, FontsHaveTheDesignedFaceSizeWeightAndSlant) {
+    const struct {
+        int id;
+        const wchar_t* face;
+        int pixels96;
+        LONG weight;
+        bool italic;
+    } fonts[] = {
+        {IDC_BTN_REFRESH, L"MS Sans Serif", 11, FW_NORMAL, false},
+        {IDC_FRM1, L"MS Sans Serif", 11, FW_NORMAL, false},
+        {IDC_FRM2, L"MS Sans Serif", 11, FW_NORMAL, false},
+        {IDC_T_PUBLIC, L"MS Sans Serif", 11, FW_BOLD, false},
+        {IDC_T_HOST, L"MS Sans Serif", 11, FW_BOLD, false},
+        {IDC_L_TEXT, L"Arial", 13, FW_BOLD, true},
+    };
+    for (const auto& f : fonts) {
+        const LOGFONTW font = FontOf(f.id);
+        EXPECT_STREQ(font.lfFaceName, f.face) << "control " << f.id;
+        EXPECT_EQ(font.lfHeight, -layout::Scale(f.pixels96, dpi_)) << "control " << f.id;
+        EXPECT_EQ(font.lfWeight, f.weight) << "control " << f.id;
+        EXPECT_EQ(font.lfItalic != 0, f.italic) << "control " << f.id;
+        EXPECT_EQ(font.lfCharSet, ANSI_CHARSET) << "control " << f.id;
+        EXPECT_FALSE(font.lfUnderline || font.lfStrikeOut) << "control " << f.id;
+    }
+}
+
+TEST_F(Window, BoxesAreReadOnlyButTheirTextCanBeSelected) {
+    for (int id : {IDC_T_PUBLIC, IDC_T_HOST}) {
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(Control(id), GWL_STYLE));
+        EXPECT_NE(style & ES_READONLY, 0u);
+        EXPECT_NE(IsWindowEnabled(Control(id)), FALSE) << "a disabled box cannot be copied from";
+    }
+}
+
+// Where screenshots go: the folder the test run names, else beside this program.
+std::wstring ArtifactPath(const std::wstring& name) {
+    wchar_t folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"KESTRIN_ARTIFACTS", folder, MAX_PATH))
+        return ProgramFolder() + L"\\" + name;
+    return std::wstring(folder) + L"\\" + name;
+}
+
+TEST_F(Window, ScreenShowsStripsCloseCrossBoxesAndWhiteButtonWhereDesigned) {
+    SetForegroundWindow(Main());
+    Pump(500);
+    const ScreenCapture shot(Main());
+    EXPECT_TRUE(shot.SaveBmp(ArtifactPath(L"window-" + std::to_wstring(dpi_) + L"dpi.bmp")));
+    if (dpi_ != layout::kBaseDpi) GTEST_SKIP() << "pixel places are checked at 96 DPI";
+
+    // Top strip: grey at row 0, white from row 23; the bottom strip mirrors it.
+    EXPECT_TRUE(shot.At(350, 0).IsGrey(229, 3));
+    EXPECT_TRUE(shot.At(350, 23).IsWhite());
+    EXPECT_TRUE(shot.At(350, 31).IsWhite());
+    EXPECT_TRUE(shot.At(350, 140).IsWhite());
+    const Rgb bottom = shot.At(350, 171);
+    EXPECT_NEAR(bottom.r, 229, 2);
+    EXPECT_NEAR(bottom.g, 227, 2);
+    EXPECT_NEAR(bottom.b, 228, 2);
+    // White between the controls.
+    EXPECT_TRUE(shot.At(305, 45).IsWhite());
+    EXPECT_TRUE(shot.At(200, 138).IsWhite());
+
+    // The close cross: dark only within its 12 px square, 3 px clear of the right edge.
+    int darkInside = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 380; x < 411; ++x) {
+            const Rgb p = shot.At(x, y);
+            if (p.r > 120) continue;
+            const bool inCross = x >= 394 && x <= 405 && y >= 2 && y <= 13;
+            EXPECT_TRUE(inCross) << "dark pixel at " << x << "," << y;
+            darkInside += inCross;
+        }
+    }
+    EXPECT_GT(darkInside, 8);
+
+    // The boxes' sunken edges bound 24..288 x 56..74 and 112..130.
+    for (int top : {56, 112}) {
+        EXPECT_TRUE(shot.At(23, top + 8).IsWhite());
+        EXPECT_FALSE(shot.At(24, top + 8).IsWhite());
+        EXPECT_FALSE(shot.At(150, top).IsWhite());
+        EXPECT_TRUE(shot.At(150, top - 1).IsWhite());
+        EXPECT_FALSE(shot.At(287, top + 8).IsWhite());
+        EXPECT_TRUE(shot.At(289, top + 8).IsWhite());
+        EXPECT_TRUE(shot.At(150, top + 19).IsWhite());
+    }
+    // The button's face is white, not the system's button grey.
+    EXPECT_TRUE(shot.At(318, 85).IsWhite());
+    EXPECT_FALSE(shot.At(312 + 88, 80 + 24).IsWhite()) << "its frame shows";
+}
+
+TEST(WindowAtAnotherDpi, EverythingScalesAt144Dpi) {
+    if (std::getenv("KESTRIN_EXPECT_DPI")) GTEST_SKIP() << "already the child run";
+    ScopedSystemDpi dpi144(144);
+    SetEnvironmentVariableW(L"KESTRIN_EXPECT_DPI", L"144");
+    const DWORD exitCode = RunThisProgram(L"--gtest_filter=Window.*");
+    SetEnvironmentVariableW(L"KESTRIN_EXPECT_DPI", nullptr);
+    EXPECT_EQ(exitCode, 0u) << "the window tests failed at 144 DPI";
+}
+
+}  // namespace
+}  // namespace kestrin::test
