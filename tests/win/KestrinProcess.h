@@ -27,6 +27,7 @@ public:
     DWORD ExitCode() const;
 
     HWND window() const noexcept { return window_; }
+    DWORD processId() const noexcept { return processId_; }
     HWND Control(int id) const { return GetDlgItem(window_, id); }
     // Controls inside the top strip are found through it.
     HWND StripControl(int id) const;

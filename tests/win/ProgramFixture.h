@@ -1,0 +1,48 @@
+#pragma once
+// A test that starts kestrin.exe with its own TEMP and reads it from outside.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "KestrinProcess.h"
+#include "WinTestSupport.h"
+#include "resource.h"
+
+namespace kestrin::test {
+
+class ProgramFixture : public ::testing::Test {
+protected:
+    // Starts kestrin.exe with the server answering `firstReply`; true once it shows.
+    bool Start(const wchar_t* firstReply = L"two") {
+        ChooseServerReply(firstReply);
+        kestrin_.emplace(temp_.path());
+        return kestrin_->WaitUntilShown();
+    }
+
+    bool BoxesShow(const std::wstring& address, const std::wstring& host) const {
+        return kestrin_->Text(IDC_T_PUBLIC) == address && kestrin_->Text(IDC_T_HOST) == host;
+    }
+    // Waits until the server has answered `count` more lookups than now.
+    bool WaitForLookups(int count) const {
+        const int target = ServedLookups() + count;
+        return WaitFor([&] { return ServedLookups() >= target; });
+    }
+    HWND Main() const { return kestrin_->window(); }
+    bool IconShown() const { return TrayHasIcon(kestrin_->window(), 1); }
+    void ClickCloseImage() const {
+        HWND closeImage = kestrin_->StripControl(IDC_IMG_CLOSE);
+        PostMessageW(closeImage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
+        PostMessageW(closeImage, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    }
+    void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(kestrin_->window(), message, wParam, lParam, SMTO_NORMAL, 10000,
+                            &ignored);
+    }
+
+    TempFolder temp_;
+    std::optional<KestrinProcess> kestrin_;
+};
+
+}  // namespace kestrin::test

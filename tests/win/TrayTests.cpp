@@ -1,0 +1,188 @@
+// The notification icon and the window used with a real mouse and keyboard, on Wine's
+// stand-alone tray.
+
+#include <gtest/gtest.h>
+
+#include "ProgramFixture.h"
+#include "SyntheticInput.h"
+#include "resource.h"
+
+namespace kestrin::test {
+namespace {
+
+constexpr UINT kTrayCallback = WM_APP + 1;
+
+class Tray : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Start());
+        ASSERT_TRUE(FirstTrayIconCentre(icon_));
+    }
+
+    // The program's popup menu while it is open, else nullptr.
+    HWND OpenMenu() const {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        return menu && IsWindowVisible(menu) && owner == kestrin_->processId() ? menu : nullptr;
+    }
+    bool WaitForMenu() const { return WaitFor([&] { return OpenMenu() != nullptr; }, 5000); }
+    bool WaitForNoMenu() const { return WaitFor([&] { return OpenMenu() == nullptr; }, 5000); }
+    void Hide() const {
+        ClickCloseImage();
+        ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(Main()); }));
+    }
+    // A point of the window's inner area on the screen.
+    POINT OnWindow(int x, int y) const {
+        POINT point{x, y};
+        ClientToScreen(Main(), &point);
+        return point;
+    }
+    POINT WindowPlace() const {
+        RECT place;
+        GetWindowRect(Main(), &place);
+        return {place.left, place.top};
+    }
+    // Presses `button` at (x, y) of the window, drags by (dx, dy) in steps, releases.
+    void Drag(int x, int y, int dx, int dy, Button button = Button::Left) const {
+        const POINT start = OnWindow(x, y);
+        MovePointerTo(start);
+        Press(button);
+        for (int step = 1; step <= 4; ++step)
+            MovePointerTo({start.x + dx * step / 4, start.y + dy * step / 4});
+        Release(button);
+        MovePointerTo({start.x + dx + 25, start.y + dy + 25});
+        Sleep(200);
+    }
+
+    POINT icon_{};
+};
+
+TEST_F(Tray, DoubleClickShowsAndActivatesTheHiddenWindow) {
+    Hide();
+    DoubleClick(icon_);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(Main()) != FALSE; }));
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == Main(); }));
+}
+
+TEST_F(Tray, DoubleClickBringsAnAlreadyShownWindowToTheFront) {
+    HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_POPUP | WS_VISIBLE, 0,
+                                 300, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == other; }));
+    DoubleClick(icon_);
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == Main(); }));
+    DestroyWindow(other);
+}
+
+TEST_F(Tray, RightClickOpensTheMenuInFrontAndEscapeClosesIt) {
+    Click(icon_, Button::Right);
+    ASSERT_TRUE(WaitForMenu());
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == OpenMenu(); }));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitForNoMenu());
+    EXPECT_FALSE(kestrin_->HasExited());
+}
+
+TEST_F(Tray, AClickElsewhereClosesTheMenu) {
+    Click(icon_, Button::Right);
+    ASSERT_TRUE(WaitForMenu());
+    Click({GetSystemMetrics(SM_CXSCREEN) - 20, GetSystemMetrics(SM_CYSCREEN) - 20});
+    EXPECT_TRUE(WaitForNoMenu());
+}
+
+TEST_F(Tray, ShowFromTheMenuShowsTheHiddenWindow) {
+    Hide();
+    Click(icon_, Button::Right);
+    ASSERT_TRUE(WaitForMenu());
+    PressKey(VK_DOWN);  // the first row: Show
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(Main()) != FALSE; }));
+}
+
+TEST_F(Tray, ExitFromTheMenuEndsTheProgramAndRemovesTheIcon) {
+    Click(icon_, Button::Right);
+    ASSERT_TRUE(WaitForMenu());
+    PressKey(VK_UP);  // the last row: Exit
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(kestrin_->WaitForExit());
+    EXPECT_FALSE(IconShown());
+}
+
+TEST_F(Tray, OnlyDoubleClickAndRightReleaseActAmongTheIconsMouseMessages) {
+    Hide();
+    for (UINT message = 0x200; message <= 0x209; ++message) {
+        if (message == 0x203 || message == 0x205) continue;
+        Send(kTrayCallback, 1, static_cast<LPARAM>(message));
+        EXPECT_FALSE(IsWindowVisible(Main())) << "message 0x" << std::hex << message;
+        EXPECT_EQ(OpenMenu(), nullptr) << "message 0x" << std::hex << message;
+    }
+    PostMessageW(Main(), kTrayCallback, 1, 0x205);
+    ASSERT_TRUE(WaitForMenu());
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitForNoMenu());
+    EXPECT_FALSE(IsWindowVisible(Main()));
+    Send(kTrayCallback, 1, 0x203);
+    EXPECT_TRUE(IsWindowVisible(Main()));
+}
+
+TEST_F(Tray, CallbacksOnAForgottenIconNeitherFailNorAddItBack) {
+    ForgetTrayIcon(Main(), 1);
+    for (int i = 0; i < 5; ++i) Send(kTrayCallback, 1, WM_MOUSEMOVE);
+    EXPECT_FALSE(IconShown());
+    EXPECT_FALSE(kestrin_->HasExited());
+}
+
+TEST_F(Tray, PointerMovementOverTheBareWindowDoesNothing) {
+    const POINT before = WindowPlace();
+    for (int x = 0; x < 411; x += 3) MovePointerTo(OnWindow(x, 45));
+    for (int x = 0; x < 411; x += 3) MovePointerTo(OnWindow(x, 138));
+    Sleep(200);
+    EXPECT_EQ(OpenMenu(), nullptr);
+    EXPECT_EQ(WindowPlace().x, before.x);
+    EXPECT_TRUE(IsWindowVisible(Main()));
+}
+
+TEST_F(Tray, StripsIconAndLabelMoveTheWindowByThePointersTravel) {
+    const struct {
+        const char* what;
+        int x;
+        int y;
+    } handles[] = {{"l_top", 200, 10}, {"l_bottom", 200, 160}, {"l_ico", 12, 12},
+                   {"l_text", 100, 12}};
+    for (const auto& handle : handles) {
+        const POINT before = WindowPlace();
+        Drag(handle.x, handle.y, 40, 30);
+        const POINT after = WindowPlace();
+        EXPECT_EQ(after.x - before.x, 40) << handle.what;
+        EXPECT_EQ(after.y - before.y, 30) << handle.what;
+    }
+}
+
+TEST_F(Tray, NoOtherPartOfTheWindowMovesIt) {
+    const struct {
+        const char* what;
+        int x;
+        int y;
+    } others[] = {{"t_public", 100, 65}, {"t_host", 100, 121}, {"Frm1", 20, 45},
+                  {"Frm2", 290, 100}, {"btn_refresh", 330, 92}, {"background", 305, 45}};
+    for (const auto& other : others) {
+        const POINT before = WindowPlace();
+        Drag(other.x, other.y, 40, 30);
+        const POINT after = WindowPlace();
+        EXPECT_EQ(after.x, before.x) << other.what;
+        EXPECT_EQ(after.y, before.y) << other.what;
+    }
+}
+
+TEST_F(Tray, ARightPressOnAStripLeavesTheWindowInPlace) {
+    const POINT before = WindowPlace();
+    Drag(200, 10, 40, 30, Button::Right);
+    Drag(200, 160, 40, 30, Button::Right);
+    const POINT after = WindowPlace();
+    EXPECT_EQ(after.x, before.x);
+    EXPECT_EQ(after.y, before.y);
+}
+
+}  // namespace
+}  // namespace kestrin::test
