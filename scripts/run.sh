@@ -17,7 +17,8 @@ mkdir -p "$run"
 
 echo "== building"
 build_tree "$build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-build_windows_tree "$build/win" -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi"
+build_windows_tree "$build/win" -DKESTRIN_BUILD_TESTS=ON \
+  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi"
 
 stop_service() { "$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$run/lighttpd" || true; }
 trap 'stop_service; session_cleanup' EXIT
