@@ -229,6 +229,33 @@ TEST_F(Window, ScreenShowsStripsCloseCrossBoxesAndWhiteButtonWhereDesigned) {
     EXPECT_FALSE(shot.At(312 + 88, 80 + 24).IsWhite()) << "its frame shows";
 }
 
+std::vector<std::wstring> menuRowsSeen;
+
+// Runs inside the menu's own loop: reads the open menu's rows, then closes it.
+void CALLBACK ReadTheOpenMenuThenCloseIt(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND menuWindow = FindWindowW(L"#32768", nullptr);
+    auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[32] = {};
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_FTYPE | MIIM_STRING;
+        item.dwTypeData = text;
+        item.cch = static_cast<UINT>(std::size(text));
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
+        menuRowsSeen.push_back(item.fType & MFT_SEPARATOR ? L"-" : text);
+    }
+    EndMenu();
+}
+
+TEST_F(Window, TrayRightClickOpensShowASeparatorAndExit) {
+    menuRowsSeen.clear();
+    SetTimer(nullptr, 0, 300, ReadTheOpenMenuThenCloseIt);
+    SendMessageW(Main(), WM_APP + 1, 1, WM_RBUTTONUP);
+    EXPECT_EQ(menuRowsSeen, (std::vector<std::wstring>{L"Show", L"-", L"Exit"}));
+}
+
 TEST(WindowAtAnotherDpi, EverythingScalesAt144Dpi) {
     if (std::getenv("KESTRIN_EXPECT_DPI")) GTEST_SKIP() << "already the child run";
     ScopedSystemDpi dpi144(144);
