@@ -39,50 +39,28 @@ private:
     Type handle_ = Traits::Empty();
 };
 
-struct KernelHandleTraits {
-    using Type = HANDLE;
+// Most handle kinds are empty when null.
+template <typename T, auto Release>
+struct NullIsEmpty {
+    using Type = T;
     static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { CloseHandle(h); }
+    static void Close(Type h) noexcept { Release(h); }
 };
 
+// File handles are the exception: CreateFile fails with INVALID_HANDLE_VALUE.
 struct FileHandleTraits {
     using Type = HANDLE;
     static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) noexcept { CloseHandle(h); }
 };
 
-struct InternetHandleTraits {
-    using Type = HINTERNET;
-    static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { InternetCloseHandle(h); }
-};
-
-template <typename GdiObject>
-struct GdiObjectTraits {
-    using Type = GdiObject;
-    static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { DeleteObject(h); }
-};
-
-struct IconTraits {
-    using Type = HICON;
-    static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { DestroyIcon(h); }
-};
-
-struct MenuTraits {
-    using Type = HMENU;
-    static Type Empty() noexcept { return nullptr; }
-    static void Close(Type h) noexcept { DestroyMenu(h); }
-};
-
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueKernelHandle = UniqueHandle<NullIsEmpty<HANDLE, &CloseHandle>>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueInternet = UniqueHandle<InternetHandleTraits>;
-using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
-using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniqueIcon = UniqueHandle<IconTraits>;
-using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueInternet = UniqueHandle<NullIsEmpty<HINTERNET, &InternetCloseHandle>>;
+using UniqueFont = UniqueHandle<NullIsEmpty<HFONT, &DeleteObject>>;
+using UniqueBitmap = UniqueHandle<NullIsEmpty<HBITMAP, &DeleteObject>>;
+using UniqueBrush = UniqueHandle<NullIsEmpty<HBRUSH, &DeleteObject>>;
+using UniqueIcon = UniqueHandle<NullIsEmpty<HICON, &DestroyIcon>>;
+using UniqueMenu = UniqueHandle<NullIsEmpty<HMENU, &DestroyMenu>>;
 
 }  // namespace kestrin

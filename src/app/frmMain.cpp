@@ -27,9 +27,6 @@ constexpr int kIconRetries = 6;
 
 constexpr UINT kTrayIconId = 1;
 constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-// A private message, not WM_MOUSEMOVE: a real pointer movement must never pass for a
-// click on the icon.
-constexpr UINT kTrayCallback = WM_APP + 1;
 // No WS_CLIPCHILDREN: the group boxes leave their inside to the window's own white.
 constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME;
 constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
@@ -129,7 +126,7 @@ bool frmMain::CreateWindowHidden() {
 
 bool frmMain::NotifyTray(DWORD message) {
     return NotifyShell(message, SetIconData(HandleBits(hwnd_), kTrayIconId, kTrayFlags,
-                                            kTrayCallback,
+                                            WM_KESTRIN_TRAY,
                                             HandleBits(pictures_.smallIcon.get()), L""));
 }
 
@@ -228,7 +225,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
-    case kTrayCallback:
+    case WM_KESTRIN_TRAY:
         OnTrayCallback(lParam);
         return 0;
     case WM_LBUTTONDOWN:

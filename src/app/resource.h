@@ -18,6 +18,8 @@
 #define IDM_EXIT 202
 
 #define KESTRIN_WINDOW_CLASS L"Kestrin.frmMain"
+// The notification icon's callback: a private message, never a real pointer movement.
+#define WM_KESTRIN_TRAY (WM_APP + 1)
 
 #define IDB_STRIP_TOP 10
 #define IDB_STRIP_BOTTOM 11

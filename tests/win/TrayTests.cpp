@@ -10,8 +10,6 @@
 namespace kestrin::test {
 namespace {
 
-constexpr UINT kTrayCallback = WM_APP + 1;
-
 class Tray : public ProgramFixture {
 protected:
     void SetUp() override {
@@ -113,22 +111,22 @@ TEST_F(Tray, OnlyDoubleClickAndRightReleaseActAmongTheIconsMouseMessages) {
     Hide();
     for (UINT message = 0x200; message <= 0x209; ++message) {
         if (message == 0x203 || message == 0x205) continue;
-        Send(kTrayCallback, 1, static_cast<LPARAM>(message));
+        Send(WM_KESTRIN_TRAY, 1, static_cast<LPARAM>(message));
         EXPECT_FALSE(IsWindowVisible(Main())) << "message 0x" << std::hex << message;
         EXPECT_EQ(OpenMenu(), nullptr) << "message 0x" << std::hex << message;
     }
-    PostMessageW(Main(), kTrayCallback, 1, 0x205);
+    PostMessageW(Main(), WM_KESTRIN_TRAY, 1, 0x205);
     ASSERT_TRUE(WaitForMenu());
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitForNoMenu());
     EXPECT_FALSE(IsWindowVisible(Main()));
-    Send(kTrayCallback, 1, 0x203);
+    Send(WM_KESTRIN_TRAY, 1, 0x203);
     EXPECT_TRUE(IsWindowVisible(Main()));
 }
 
 TEST_F(Tray, CallbacksOnAForgottenIconNeitherFailNorAddItBack) {
     ForgetTrayIcon(Main(), 1);
-    for (int i = 0; i < 5; ++i) Send(kTrayCallback, 1, WM_MOUSEMOVE);
+    for (int i = 0; i < 5; ++i) Send(WM_KESTRIN_TRAY, 1, WM_MOUSEMOVE);
     EXPECT_FALSE(IconShown());
     EXPECT_FALSE(kestrin_->HasExited());
 }

@@ -128,11 +128,11 @@ DWORD RunThisProgram(const std::wstring& arguments) {
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info))
         return static_cast<DWORD>(-1);
-    WaitForSingleObject(info.hProcess, INFINITE);
+    const UniqueKernelHandle process(info.hProcess);
+    const UniqueKernelHandle thread(info.hThread);
+    WaitForSingleObject(process.get(), INFINITE);
     DWORD code = static_cast<DWORD>(-1);
-    GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    GetExitCodeProcess(process.get(), &code);
     return code;
 }
 

@@ -252,7 +252,7 @@ void CALLBACK ReadTheOpenMenuThenCloseIt(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST_F(Window, TrayRightClickOpensShowASeparatorAndExit) {
     menuRowsSeen.clear();
     SetTimer(nullptr, 0, 300, ReadTheOpenMenuThenCloseIt);
-    SendMessageW(Main(), WM_APP + 1, 1, WM_RBUTTONUP);
+    SendMessageW(Main(), WM_KESTRIN_TRAY, 1, WM_RBUTTONUP);
     EXPECT_EQ(menuRowsSeen, (std::vector<std::wstring>{L"Show", L"-", L"Exit"}));
 }
 
