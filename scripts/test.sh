@@ -41,7 +41,7 @@ use_unmanaged_windows
 start_reply_server "$port"
 export KESTRIN_ARTIFACTS
 KESTRIN_ARTIFACTS=$(winepath -w "$results")
-for t in kestrin_win_tests kestrin_window_tests kestrin_program_tests; do
+for t in kestrin_win_tests kestrin_window_tests kestrin_program_tests kestrin_soak_tests; do
   wine "$build/win-test/bin/$t.exe" --gtest_output="xml:$(winepath -w "$results/$t.xml")" \
     || status=1
 done

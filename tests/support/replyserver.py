@@ -5,7 +5,11 @@ GET /reply/<name>          answers with the canned reply <name>
 GET /cgi-bin/ipx.cgi       answers with the reply chosen by /control/mode/<name>
 GET /control/mode/<name>   chooses that reply for /cgi-bin/ipx.cgi
 GET /control/count         how many /cgi-bin/ipx.cgi requests were answered so far
+GET /control/log/<from>    the names of the replies given on /cgi-bin/ipx.cgi, one a line,
+                           from the <from>th on (mode random:<seed> picks one at random)
+GET /control/down/<ms>     stops listening for <ms> milliseconds, as a killed service would
 """
+import random
 import sys
 import threading
 import time
@@ -25,12 +29,19 @@ BODIES = {
     "oversize": b"192.0.2.65\nbig.example\n" + b"x" * (64 * 1024),
 }
 STATUS = {"e404": 404, "e500": 500}
+# What a soak draws from: every shape of good reply and every way of failing.
+RANDOM_REPLIES = ["two", "crlf", "empty", "one", "lead_lf", "three", "other", "e404", "e500",
+                  "reset", "oversize", "cut", "slow_short"]
 
 
 class State:
     lock = threading.Lock()
     mode = "two"
     count = 0
+    log = []
+    chooser = random.Random(0)
+    down_for = threading.Event()
+    down_ms = 0
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -50,12 +61,14 @@ class Handler(BaseHTTPRequestHandler):
         self.close_connection = True
 
     def reply(self, name):
-        if name in STATUS:
+        if name == "reset":  # hangs up without a word
+            self.close_connection = True
+        elif name in STATUS:
             self.send_body(STATUS[name], b"<html>error page</html>\n")
         elif name == "cut":  # announces more than it sends, then hangs up
             self.send_body(200, b"192.0.2.77\ncut.exa", declared=200)
-        elif name == "slow":
-            time.sleep(2)
+        elif name in ("slow", "slow_short"):
+            time.sleep(2 if name == "slow" else 0.3)
             self.send_body(200, BODIES["two"])
         elif name in BODIES:
             self.send_body(200, BODIES[name])
@@ -69,12 +82,25 @@ class Handler(BaseHTTPRequestHandler):
         elif path == "/cgi-bin/ipx.cgi":
             with State.lock:
                 State.count += 1
-                mode = State.mode
-            self.reply(mode)
+                name = State.mode
+                if name.startswith("random:"):
+                    name = State.chooser.choice(RANDOM_REPLIES)
+                State.log.append(name)
+            self.reply(name)
         elif path.startswith("/control/mode/"):
             with State.lock:
                 State.mode = path[len("/control/mode/"):]
+                if State.mode.startswith("random:"):
+                    State.chooser = random.Random(int(State.mode[len("random:"):]))
             self.send_body(200, b"ok")
+        elif path.startswith("/control/log/"):
+            with State.lock:
+                names = State.log[int(path[len("/control/log/"):]):]
+            self.send_body(200, "".join(n + "\n" for n in names).encode())
+        elif path.startswith("/control/down/"):
+            State.down_ms = int(path[len("/control/down/"):])
+            self.send_body(200, b"ok")
+            State.down_for.set()
         elif path == "/control/count":
             with State.lock:
                 count = State.count
@@ -85,9 +111,15 @@ class Handler(BaseHTTPRequestHandler):
 
 def main():
     port = int(sys.argv[1])
-    server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
-    server.daemon_threads = True
-    server.serve_forever()
+    while True:
+        server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
+        server.daemon_threads = True
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        State.down_for.wait()
+        State.down_for.clear()
+        server.shutdown()
+        server.server_close()
+        time.sleep(State.down_ms / 1000)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
 #include "KestrinProcess.h"
 
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "WinTestSupport.h"
@@ -10,24 +12,33 @@ namespace {
 
 struct WindowSearch {
     DWORD processId;
-    HWND found;
+    const wchar_t* className;
+    bool visibleOnly;
+    HWND found = nullptr;
 };
 
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM param) {
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     wchar_t className[64] = {};
     GetClassNameW(window, className, static_cast<int>(std::size(className)));
-    if (owner == search->processId && std::wstring(className) == KESTRIN_WINDOW_CLASS) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    if (owner != search->processId || std::wstring(className) != search->className ||
+        (search->visibleOnly && !IsWindowVisible(window)))
+        return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
-// This process's environment with TEMP replaced, as CreateProcessW takes it.
-std::vector<wchar_t> EnvironmentWithTemp(const std::wstring& tempDir) {
+// The first top-level window of the process with the given class.
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOnly) {
+    WindowSearch search{processId, className, visibleOnly};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// This process's environment with TEMP replaced or removed, as CreateProcessW takes it.
+std::vector<wchar_t> EnvironmentWithTemp(const std::optional<std::wstring>& tempDir) {
     std::vector<wchar_t> block;
     wchar_t* strings = GetEnvironmentStringsW();
     for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
@@ -35,8 +46,10 @@ std::vector<wchar_t> EnvironmentWithTemp(const std::wstring& tempDir) {
         block.insert(block.end(), entry, entry + wcslen(entry) + 1);
     }
     FreeEnvironmentStringsW(strings);
-    const std::wstring temp = L"TEMP=" + tempDir;
-    block.insert(block.end(), temp.c_str(), temp.c_str() + temp.size() + 1);
+    if (tempDir) {
+        const std::wstring temp = L"TEMP=" + *tempDir;
+        block.insert(block.end(), temp.c_str(), temp.c_str() + temp.size() + 1);
+    }
     block.push_back(L'\0');
     return block;
 }
@@ -50,14 +63,17 @@ std::wstring ProgramFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
-KestrinProcess::KestrinProcess(const std::wstring& tempDir) {
+KestrinProcess::KestrinProcess(std::optional<std::wstring> tempDir,
+                               const std::wstring& workingFolder) {
     std::wstring commandLine = L"\"" + ProgramFolder() + L"\\kestrin.exe\"";
     auto environment = EnvironmentWithTemp(tempDir);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                       CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup, &info)) {
+                       CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                       workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                       &info)) {
         CloseHandle(info.hThread);
         process_.reset(info.hProcess);
         processId_ = info.dwProcessId;
@@ -74,9 +90,7 @@ KestrinProcess::~KestrinProcess() {
 HWND KestrinProcess::FindMainWindow(DWORD timeoutMs) {
     WaitFor(
         [&] {
-            WindowSearch search{processId_, nullptr};
-            EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
-            window_ = search.found;
+            window_ = FindProcessWindow(processId_, KESTRIN_WINDOW_CLASS, false);
             return window_ != nullptr || HasExited();
         },
         timeoutMs);
@@ -100,6 +114,52 @@ DWORD KestrinProcess::ExitCode() const {
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process_.get(), &code);
     return code;
+}
+
+HWND KestrinProcess::ShownWindowOfClass(const wchar_t* className) const {
+    return FindProcessWindow(processId_, className, true);
+}
+
+namespace {
+
+// A handle value is open in the process exactly when it can be duplicated from there.
+DWORD CountOpenHandles(HANDLE process) {
+    constexpr std::uintptr_t kHighestProbed = 0x10000;
+    DWORD count = 0;
+    for (std::uintptr_t value = 4; value <= kHighestProbed; value += 4) {
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy,
+                            0, FALSE, DUPLICATE_SAME_ACCESS)) {
+            CloseHandle(copy);
+            ++count;
+        }
+    }
+    return count;
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
+    auto* count = reinterpret_cast<std::pair<DWORD, DWORD>*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == count->first) {
+        ++count->second;
+        EnumChildWindows(window, CountWindow, param);
+    }
+    return TRUE;
+}
+
+DWORD CountWindows(DWORD processId) {
+    std::pair<DWORD, DWORD> count{processId, 0};
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count.second;
+}
+
+}  // namespace
+
+KestrinProcess::Resources KestrinProcess::CountResources() const {
+    return {GetGuiResources(process_.get(), GR_GDIOBJECTS),
+            GetGuiResources(process_.get(), GR_USEROBJECTS), CountOpenHandles(process_.get()),
+            CountWindows(processId_)};
 }
 
 HWND KestrinProcess::StripControl(int id) const {

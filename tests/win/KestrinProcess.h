@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "Handles.h"
@@ -11,8 +12,10 @@ namespace kestrin::test {
 
 class KestrinProcess {
 public:
-    // Starts kestrin.exe (beside the test program) with TEMP set to tempDir.
-    explicit KestrinProcess(const std::wstring& tempDir);
+    // Starts kestrin.exe (beside the test program) with TEMP set to tempDir, or with no
+    // TEMP at all, in the given working folder (the test's own when empty).
+    explicit KestrinProcess(std::optional<std::wstring> tempDir,
+                            const std::wstring& workingFolder = L"");
     ~KestrinProcess();  // ends the program if it still runs
     KestrinProcess(const KestrinProcess&) = delete;
     KestrinProcess& operator=(const KestrinProcess&) = delete;
@@ -27,11 +30,22 @@ public:
     DWORD ExitCode() const;
 
     HWND window() const noexcept { return window_; }
-    DWORD processId() const noexcept { return processId_; }
     HWND Control(int id) const { return GetDlgItem(window_, id); }
     // Controls inside the top strip are found through it.
     HWND StripControl(int id) const;
     std::wstring Text(int id) const;
+    // The program's shown top-level window of a class, e.g. L"#32768" for an open menu
+    // and L"#32770" for a message box; nullptr when there is none.
+    HWND ShownWindowOfClass(const wchar_t* className) const;
+    // What the program holds. GDI and USER counts come from GetGuiResources, which Wine
+    // does not implement (it answers 0); handles are counted by probing, which works there.
+    struct Resources {
+        DWORD gdi;
+        DWORD user;
+        DWORD handles;
+        DWORD windows;
+    };
+    Resources CountResources() const;
 
 private:
     UniqueKernelHandle process_;

@@ -18,12 +18,7 @@ protected:
     }
 
     // The program's popup menu while it is open, else nullptr.
-    HWND OpenMenu() const {
-        HWND menu = FindWindowW(L"#32768", nullptr);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(menu, &owner);
-        return menu && IsWindowVisible(menu) && owner == kestrin_->processId() ? menu : nullptr;
-    }
+    HWND OpenMenu() const { return kestrin_->ShownWindowOfClass(L"#32768"); }
     bool WaitForMenu() const { return WaitFor([&] { return OpenMenu() != nullptr; }, 5000); }
     bool WaitForNoMenu() const { return WaitFor([&] { return OpenMenu() == nullptr; }, 5000); }
     void Hide() const {

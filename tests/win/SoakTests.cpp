@@ -1,0 +1,91 @@
+// Thousands of lookup cycles against a server that answers at random: after every cycle
+// the boxes hold exactly what the rules say, no reply file remains, and the program's
+// GDI, USER and kernel objects do not grow. KESTRIN_SOAK_CYCLES sets the count.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "ProgramFixture.h"
+
+namespace kestrin::test {
+namespace {
+
+struct Shown {
+    std::wstring address;
+    std::wstring host;
+};
+
+// What each reply leaves in the boxes; a reply missing here is a failed download,
+// which leaves them as they were.
+const std::map<std::string, Shown> kShownAfter = {
+    {"two", {L"203.0.113.7", L"host-7.example.net"}},
+    {"slow_short", {L"203.0.113.7", L"host-7.example.net"}},
+    {"crlf", {L"198.51.100.23\r", L"host.crlf.example\r"}},
+    {"empty", {L"<unable to parse ip adress>", L"<unable to parse hostname>"}},
+    {"one", {L"192.0.2.1", L"<unable to parse hostname>"}},
+    {"lead_lf", {L"<unable to parse ip adress>", L"only-host.example"}},
+    {"three", {L"192.0.2.3", L"three.example"}},
+    {"other", {L"192.0.2.99", L"other.example"}},
+};
+
+std::vector<std::string> RepliesServedSince(std::size_t first) {
+    std::istringstream lines(HttpGetText(ServerUrl(L"/control/log/" + std::to_wstring(first))));
+    std::vector<std::string> names;
+    for (std::string name; std::getline(lines, name);) names.push_back(name);
+    return names;
+}
+
+int SoakCycles() {
+    const char* count = std::getenv("KESTRIN_SOAK_CYCLES");
+    return count ? std::atoi(count) : 300;
+}
+
+using Soak = ProgramFixture;
+
+TEST_F(Soak, BoxesFollowTheRulesAndNothingGrowsOverManyRandomCycles) {
+    ASSERT_TRUE(Start(L"two"));
+    HWND button = kestrin_->Control(IDC_BTN_REFRESH);
+    Shown expected{L"203.0.113.7", L"host-7.example.net"};
+    std::size_t served = RepliesServedSince(0).size();
+    ChooseServerReply(L"random:2026");
+
+    KestrinProcess::Resources settled{};
+    const int cycles = SoakCycles();
+    for (int cycle = 1; cycle <= cycles; ++cycle) {
+        DWORD_PTR ignored = 0;
+        // Returns once the click's whole cycle has run; timer cycles may come between.
+        ASSERT_TRUE(SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 30000, &ignored));
+        // The boxes are compared once no cycle is running and none has asked since.
+        std::wstring address;
+        std::wstring host;
+        for (auto names = RepliesServedSince(served); !names.empty();
+             names = RepliesServedSince(served)) {
+            for (const auto& name : names) {
+                if (auto found = kShownAfter.find(name); found != kShownAfter.end())
+                    expected = found->second;
+                ++served;
+            }
+            Send(WM_NULL);
+            address = kestrin_->Text(IDC_T_PUBLIC);
+            host = kestrin_->Text(IDC_T_HOST);
+        }
+        ASSERT_EQ(address, expected.address) << "cycle " << cycle;
+        ASSERT_EQ(host, expected.host) << "cycle " << cycle;
+        ASSERT_TRUE(temp_.IsEmpty()) << "cycle " << cycle;
+        if (cycle == 20) settled = kestrin_->CountResources();
+    }
+    const auto end = kestrin_->CountResources();
+    EXPECT_EQ(end.gdi, settled.gdi);
+    EXPECT_EQ(end.user, settled.user);
+    EXPECT_LE(end.handles, settled.handles);
+    EXPECT_GT(settled.handles, 0u) << "the count must see the program's own handles";
+    EXPECT_EQ(end.windows, settled.windows);
+    EXPECT_EQ(kestrin_->ShownWindowOfClass(L"#32770"), nullptr) << "no message box";
+}
+
+}  // namespace
+}  // namespace kestrin::test
