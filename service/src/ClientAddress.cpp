@@ -2,7 +2,7 @@
 
 #include "TextSplit.h"
 
-#include <ranges>
+#include <vector>
 
 namespace ipx {
 
@@ -13,8 +13,11 @@ std::optional<Address> SelectClientAddress(std::string_view remoteAddr,
     if (!nearest || !trusted.Contains(*nearest) || !forwardedFor) {
         return nearest;
     }
-    for (const std::string_view hop : SplitCommaList(*forwardedFor) | std::views::reverse) {
-        nearest = Address::Parse(hop);
+    // Reverse iterators, not std::views::reverse: clang 14 cannot compile libstdc++ 12's
+    // views, and the fuzz build uses clang.
+    const std::vector<std::string_view> hops = SplitCommaList(*forwardedFor);
+    for (auto hop = hops.rbegin(); hop != hops.rend(); ++hop) {
+        nearest = Address::Parse(*hop);
         if (!nearest || !trusted.Contains(*nearest)) {
             return nearest;
         }
