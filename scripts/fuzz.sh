@@ -5,6 +5,12 @@
 # With RESULTS_DIR set, writes $RESULTS_DIR/fuzz.xml (JUnit-style), one case per target.
 #   usage: scripts/fuzz.sh [SECONDS]
 set -euo pipefail
+# A relative RESULTS_DIR means the caller's folder, so resolve it before moving.
+results_dir=
+if [ -n "${RESULTS_DIR:-}" ]; then
+  mkdir -p "$RESULTS_DIR"
+  results_dir=$(cd "$RESULTS_DIR" && pwd)
+fi
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
@@ -25,8 +31,7 @@ xml_escape() {
   printf '%s' "$s"
 }
 write_results() {
-  [ -n "${RESULTS_DIR:-}" ] || return 0
-  mkdir -p "$RESULTS_DIR"
+  [ -n "$results_dir" ] || return 0
   local failures=0 name
   for name in "$@"; do [ "${outcome[$name]}" = pass ] || failures=$((failures + 1)); done
   {
@@ -45,7 +50,7 @@ write_results() {
     done
     echo '  </testsuite>'
     echo '</testsuites>'
-  } >"$RESULTS_DIR/fuzz.xml"
+  } >"$results_dir/fuzz.xml"
 }
 
 echo "== building the fuzz targets in $build"
