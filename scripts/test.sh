@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable core and the lookup service
-# natively (also under AddressSanitizer and UBSan), and the Windows program under Wine
-# on a virtual display, against a loopback reply server.
+# natively (also under AddressSanitizer and UBSan), a short libFuzzer run, and the
+# Windows program under Wine on a virtual display, against a loopback reply server.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/bootstrap.sh"
@@ -29,6 +29,9 @@ ctest --test-dir "$build/native" --output-on-failure -j2 \
 echo "== native tests under AddressSanitizer and UBSan"
 ctest --test-dir "$build/sanitize" --output-on-failure -j2 \
   --output-junit "$results/sanitize.xml" || status=1
+
+echo "== fuzzing the reply, icon record, address and host-name rules (10 s each)"
+RESULTS_DIR="$results" "$here/fuzz.sh" 10 || status=1
 
 echo "== Windows tests under Wine"
 if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
