@@ -1,0 +1,230 @@
+#!/usr/bin/env bash
+# Measures Kestrin against a bare Win32 window and a bare HTTP GET, under Wine on a virtual
+# display, asking the real ipx.cgi (FastCGI) under a loopback lighttpd; adds the ratios of
+# bench/service/run.sh. Prints the machine and one Markdown table on standard output;
+# progress goes to standard error. See bench/README.md.
+#   bench/run.sh [--quick] [--idle SECONDS]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+command_line="bench/run.sh${*:+ $*}"
+
+quick=0
+idle=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --quick) quick=1 ;;
+    --idle) idle=${2:?--idle needs seconds}; shift ;;
+    *) echo "usage: bench/run.sh [--quick] [--idle SECONDS]" >&2; exit 2 ;;
+  esac
+  shift
+done
+if [ "$quick" = 1 ]; then
+  runs=3 cycles=1000 timed=50 service_runs=1 idle=${idle:-65}
+else
+  runs=7 cycles=1000 timed=200 service_runs=3 idle=${idle:-300}
+fi
+
+source "$here/../scripts/wine-session.sh"
+source "$here/../scripts/build.sh"
+build="$KESTRIN_ROOT/build"
+port=${KESTRIN_BENCH_PORT:-18463}
+work="$build/bench-run"
+# The raw lines behind the last table, kept for a closer look.
+results="$build/bench-last"
+prefix="$build/bench-wineprefix"
+mkdir -p "$build"
+
+# Wine keeps its server socket in /tmp, in a folder named after the prefix's device and
+# inode; that folder is ours to remove once our wineserver is gone.
+wine_server_dirs() {
+  [ -d "$prefix" ] || return 0
+  local name dir
+  name=$(printf 'server-%x-%x' "0x$(stat -c %D "$prefix")" "$(stat -c %i "$prefix")")
+  for dir in /tmp/wine-*/"$name" "/tmp/.wine-$(id -u)/$name"; do
+    [ -d "$dir" ] && echo "$dir"
+  done
+  return 0
+}
+
+bench_cleanup() {
+  set +e  # clean up all there is, whatever fails on the way
+  local dirs dir i
+  dirs=$(wine_server_dirs)
+  "$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$work/lighttpd"
+  "$KESTRIN_ROOT/service/dnsmasq-local.sh" stop "$work/dns"
+  session_cleanup
+  for dir in $dirs; do
+    for i in $(seq 50); do [ -e "$dir/socket" ] || break; sleep 0.1; done
+    rm -rf "$dir"
+    rmdir "$(dirname "$dir")" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+trap bench_cleanup EXIT
+trap 'exit 130' INT TERM
+
+if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+  echo "port $port is taken; set KESTRIN_BENCH_PORT to a free one" >&2
+  exit 1
+fi
+
+echo "== building (build/bench-win, build/bench-service)" >&2
+build_windows_tree "$build/bench-win" -DKESTRIN_BUILD_TESTS=ON \
+  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=60000
+# The same tree and options bench/service/run.sh uses when it builds for itself.
+cmake -S "$KESTRIN_ROOT" -B "$build/bench-service" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DKESTRIN_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build/bench-service" --target ipx_cgi >/dev/null
+bin="$build/bench-win/bin"
+ipx_cgi="$build/bench-service/service/ipx.cgi"
+
+rm -rf "$work" "$results"
+mkdir -p "$work" "$results"
+
+echo "== ipx.cgi (FastCGI) under lighttpd on 127.0.0.1:$port, names from a loopback dnsmasq" >&2
+dns_port=$(/usr/bin/python3 -c '
+import socket
+with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+    s.bind(("127.0.0.1", 0))
+    print(s.getsockname()[1])')
+"$KESTRIN_ROOT/service/dnsmasq-local.sh" start "$work/dns" "$dns_port" \
+  --local=/kestrin.test/ --local=/127.in-addr.arpa/ \
+  --host-record=loopback.kestrin.test,127.0.0.1,::1
+IPX_DNS_SERVER=127.0.0.1:$dns_port "$KESTRIN_ROOT/service/lighttpd-local.sh" start \
+  "$work/lighttpd" "$port" fastcgi "$ipx_cgi"
+
+echo "== Wine on a virtual display (prefix build/bench-wineprefix)" >&2
+start_virtual_display
+use_wine_prefix "$prefix"
+use_unmanaged_windows
+
+bench_args=(--runs "$runs" --cycles "$cycles" --timed "$timed" --idle-seconds "$idle")
+echo "== kestrin-bench ${bench_args[*]} (idle alone takes ${idle} s)" >&2
+wine "$bin/kestrin-bench.exe" "${bench_args[@]}" | tr -d '\r' >"$results/results.txt"
+
+"$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$work/lighttpd"
+"$KESTRIN_ROOT/service/dnsmasq-local.sh" stop "$work/dns"
+
+echo "== bench/service/run.sh, $service_runs run(s)" >&2
+for i in $(seq "$service_runs"); do
+  "$here/service/run.sh" "$build/bench-service" >"$results/service.$i.txt"
+done
+
+# ---- turning the results into the table ----
+
+val() {
+  awk -v k="$1" '$1 == k { print $2; found = 1 } END { if (!found) print "" }' \
+    "$results/results.txt"
+}
+# calc EXPRESSION [name=value...]: awk arithmetic, printed as given by the format in it.
+calc() { local e=$1; shift; awk "$@" "BEGIN { $e }"; }
+kib() { calc 'printf "%.1f KiB", b / 1024' -v b="$1"; }
+mib() { calc 'printf "%.2f MiB", b / 1048576' -v b="$1"; }
+ratio() { calc 'if (d > 0) printf "%.2f×", n / d; else printf "–"' -v n="$1" -v d="$2"; }
+meets() { calc "if ($1) print \"yes\"; else print \"no\"" "${@:2}"; }
+signed_kib() { calc 'printf "%+.1f KiB", b / 1024' -v b="$1"; }
+
+# Bytes each section takes in the file: from its file offset to the next section's.
+section_bytes() {
+  i686-w64-mingw32-objdump -h "$1" | awk -v size="$(stat -c %s "$1")" '
+    function hex(s,   i, n) {
+      for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(s, i, 1)) - 1
+      return n
+    }
+    BEGIN { n = 0 }
+    $1 ~ /^[0-9]+$/ { name = $2; off = hex(tolower($6)); next }
+    /CONTENTS/ { names[n] = name; offs[n++] = off }
+    END { for (i = 0; i < n; i++) print names[i], (i + 1 < n ? offs[i + 1] : size) - offs[i] }'
+}
+exe_bytes=$(stat -c %s "$bin/kestrin.exe")
+bare_bytes=$(stat -c %s "$bin/bare-window.exe")
+section_bytes "$bin/kestrin.exe" >"$results/sections.txt"
+sect() { awk -v s="$1" '$1 == s { print $2; f = 1 } END { if (!f) print 0 }' "$results/sections.txt"; }
+rsrc_bytes=$(sect .rsrc)
+code_bytes=$((exe_bytes - rsrc_bytes))
+art="$build/bench-win/src/app/art-tool/art"
+# A BITMAP resource is the .bmp file less its 14-byte file header.
+strip_bytes=$(( $(stat -c %s "$art/strip_top.bmp") + $(stat -c %s "$art/strip_bottom.bmp") - 28 ))
+dlls=$(i686-w64-mingw32-objdump -p "$bin/kestrin.exe" | awk '/DLL Name:/ { printf "%s%s", sep, $3; sep = ", " }')
+
+k_start=$(val startup.kestrin_ms) b_start=$(val startup.bare_ms) g_start=$(val startup.get_ms)
+start_ref=$(calc 'printf "%.1f", b + g' -v b="$b_start" -v g="$g_start")
+# PrivateUsage where it is filled in, else PagefileUsage, which Windows sets to the same.
+priv_key=private
+priv_source=PrivateUsage
+if [ "$(val mem.kestrin.start.private)" = 0 ]; then
+  priv_key=pagefile
+  priv_source="PagefileUsage (Wine: RssAnon + VmSwap; PrivateUsage answers 0)"
+fi
+priv() { val "$1.$priv_key"; }
+k_priv=$(priv mem.kestrin.start) b_priv=$(priv mem.bare.start)
+k_ws=$(val mem.kestrin.start.working_set) b_ws=$(val mem.bare.start.working_set)
+priv_growth=$(( $(priv mem.kestrin.cycles1) - k_priv ))
+ws_growth=$(( $(val mem.kestrin.cycles1.working_set) - k_ws ))
+priv_growth2=$(( $(priv mem.kestrin.cycles2) - $(priv mem.kestrin.cycles1) ))
+ws_growth2=$(( $(val mem.kestrin.cycles2.working_set) - $(val mem.kestrin.cycles1.working_set) ))
+# GetProcessHandleCount where it answers for another process, else handles counted by probing.
+handle_key=handles
+handle_source=GetProcessHandleCount
+if [ "$(val mem.kestrin.start.handles)" = 0 ] || [ -z "$(val mem.kestrin.start.handles)" ]; then
+  handle_key=handles_probed
+  handle_source="counted with DuplicateHandle; GetProcessHandleCount answers 0 under Wine"
+fi
+handles() { val "$1.$handle_key"; }
+k_handles=$(handles mem.kestrin.start) b_handles=$(handles mem.bare.start)
+handle_growth=$(( $(handles mem.kestrin.cycles1) - k_handles ))
+handle_growth2=$(( $(handles mem.kestrin.cycles2) - $(handles mem.kestrin.cycles1) ))
+k_windows=$(val mem.kestrin.start.windows)
+window_growth=$(( $(val mem.kestrin.cycles2.windows) - k_windows ))
+k_gdi=$(val mem.kestrin.start.gdi) k_user=$(val mem.kestrin.start.user)
+k_cycle=$(val cycle.kestrin_ms) g_cycle=$(val cycle.get_ms) m_cycle=$(val cycle.message_ms)
+ticks=$(val idle.ticks)
+cycle_cpu=$(calc 'printf "%.2f", (a - b) / n' -v a="$(val mem.kestrin.cycles1.linux_cpu)" \
+  -v b="$(val mem.kestrin.start.linux_cpu)" -v n="$cycles")
+# Linux's count for the Wine processes: Wine's GetProcessTimes does not follow another
+# process (see bench/README.md); the Wine figure is kept in the raw results.
+idle_k=$(val idle.kestrin_linux_cpu_ms) idle_b=$(val idle.bare_linux_cpu_ms)
+
+service_ratio() {
+  local i
+  for i in $(seq "$service_runs"); do
+    awk -v row="$1" 'index($0, row) == 1 { print $(NF - 1) }' "$results/service.$i.txt"
+  done | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+service_rate() {
+  local i
+  for i in $(seq "$service_runs"); do
+    awk -v row="$1" 'index($0, row) == 1 { print $(NF - 2) }' "$results/service.$i.txt"
+  done | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
+echo "machine: $(nproc) CPUs, $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(wine --version), $(uname -sr)"
+echo "command: $command_line  (kestrin-bench ${bench_args[*]}; bench/service/run.sh × $service_runs)"
+echo "service: ipx.cgi as FastCGI under lighttpd at $(val url)"
+echo
+echo "| # | measure | Kestrin | reference | ratio | target | within |"
+echo "| --- | --- | ---: | ---: | ---: | --- | --- |"
+echo "| 1 | kestrin.exe file size | $(kib "$exe_bytes") | bare window $(kib "$bare_bytes") | $(ratio "$exe_bytes" "$bare_bytes") | < 150 KiB | $(meets 'b < 150 * 1024' -v b="$exe_bytes") |"
+echo "| 1 | … code and data (all but .rsrc) | $(kib "$code_bytes") | .text $(kib "$(sect .text)"), .eh_frame $(kib "$(sect .eh_fram)"), .rdata $(kib "$(sect .rdata)") | | | |"
+echo "| 1 | … resources (.rsrc) | $(kib "$rsrc_bytes") | of which the two 800×32 24-bit strip bitmaps $(kib "$strip_bytes") | | | |"
+echo "| 1 | imported DLLs | $dlls | | | system DLLs only | |"
+echo "| 2 | start-up: process start to window shown with both answers (median of $(val startup.kestrin_ms.n)) | $k_start ms | bare window $b_start ms + one GET $g_start ms = $start_ref ms | $(ratio "$k_start" "$start_ref") | ≤ 1.3× | $(meets 'k <= 1.3 * r' -v k="$k_start" -v r="$start_ref") |"
+echo "| 2 | CPU used by start-up (user + system, from Linux, 1 s after showing) | $(val mem.kestrin.start.linux_cpu) ms | bare window $(val mem.bare.start.linux_cpu) ms | $(ratio "$(val mem.kestrin.start.linux_cpu)" "$(val mem.bare.start.linux_cpu)") | | |"
+echo "| 3 | private bytes after start-up: $priv_source | $(mib "$k_priv") | bare window $(mib "$b_priv") | $(ratio "$k_priv" "$b_priv") | ≤ 1.2× | $(meets 'k <= 1.2 * b' -v k="$k_priv" -v b="$b_priv") |"
+echo "| 3 | working set after start-up | $(mib "$k_ws") | bare window $(mib "$b_ws") | $(ratio "$k_ws" "$b_ws") | | |"
+echo "| 3 | private bytes growth over $cycles cycles (then over $cycles more) | $(signed_kib "$priv_growth") ($(signed_kib "$priv_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$priv_growth") |"
+echo "| 3 | working set growth over $cycles cycles (then over $cycles more) | $(signed_kib "$ws_growth") ($(signed_kib "$ws_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$ws_growth") |"
+echo "| 3 | handles after start-up ($handle_source) | $k_handles | bare window $b_handles | $(ratio "$k_handles" "$b_handles") | | |"
+echo "| 3 | handle growth over $cycles cycles (then over $cycles more) | $handle_growth ($handle_growth2) | | | 0 | $(meets 'g <= 0' -v g="$handle_growth") |"
+if [ "$k_gdi" = 0 ] && [ "$k_user" = 0 ]; then
+  echo "| 3 | GDI and USER objects | not measured: Wine's GetGuiResources answers 0 for a process that holds windows, fonts and bitmaps | | | 0 growth | – |"
+else
+  echo "| 3 | GDI / USER objects after start-up | $k_gdi / $k_user | bare window $(val mem.bare.start.gdi) / $(val mem.bare.start.user) | | | |"
+  echo "| 3 | GDI / USER growth over $cycles cycles | $(( $(val mem.kestrin.cycles1.gdi) - k_gdi )) / $(( $(val mem.kestrin.cycles1.user) - k_user )) | | | 0 | $(meets 'g <= 0 && u <= 0' -v g="$(( $(val mem.kestrin.cycles1.gdi) - k_gdi ))" -v u="$(( $(val mem.kestrin.cycles1.user) - k_user ))") |"
+fi
+echo "| 3 | windows (USER objects counted with EnumWindows), growth over $((2 * cycles)) cycles | $k_windows, $window_growth | bare window $(val mem.bare.start.windows) | | | |"
+echo "| 4 | one lookup cycle: BM_CLICK to return (median of $(val cycle.kestrin_ms.n)) | $k_cycle ms | one GET $g_cycle ms (a bare WM_NULL to Kestrin: $m_cycle ms) | $(ratio "$k_cycle" "$g_cycle") | ≤ 1.5× | $(meets 'k <= 1.5 * g' -v k="$k_cycle" -v g="$g_cycle") |"
+echo "| 5 | idle CPU (user + system, from Linux) while hidden, $(calc 'printf "%.0f", s' -v s="$(val idle.seconds)") s = $ticks timer ticks (a tick seen: $( [ "$(val idle.tick_seen)" = 1 ] && echo yes || echo no)) | $(calc 'printf "%.0f ms, %.1f ms per tick", k, k / (t > 0 ? t : 1)' -v k="$idle_k" -v t="$ticks") | bare window $(calc 'printf "%.0f ms", b' -v b="$idle_b") | | | |"
+echo "| 5 | CPU per lookup cycle (from Linux, over the first $cycles clicked cycles): what a tick costs, finer than Linux's 10 ms steps above | $cycle_cpu ms | | | | |"
+echo "| 6 | service: ipx.cgi FastCGI requests/s vs static file (median of $service_runs) | $(service_rate 'ipx.cgi FastCGI') /s | static $(service_rate 'static file') /s | $(service_ratio 'ipx.cgi FastCGI')× | | |"
+echo "| 6 | service: ipx.cgi CGI requests/s vs static file (median of $service_runs) | $(service_rate 'ipx.cgi CGI') /s | static $(service_rate 'static file') /s | $(service_ratio 'ipx.cgi CGI')× | | |"
