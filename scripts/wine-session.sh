@@ -10,7 +10,7 @@ unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY
 session_pids=()
 
 session_cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+  [ -n "${WINEPREFIX:-}" ] && { wineserver -k >/dev/null 2>&1 || true; }
   local pid
   for pid in "${session_pids[@]}"; do
     kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }

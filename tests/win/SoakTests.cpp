@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -44,7 +45,22 @@ int SoakCycles() {
     return count ? std::atoi(count) : 300;
 }
 
-using Soak = ProgramFixture;
+class Soak : public ProgramFixture {
+protected:
+    // Wine opens a registry key or a socket now and then for a moment: the least of a few
+    // counts taken between cycles is what the program keeps.
+    KestrinProcess::Resources SteadyResources() const {
+        auto least = kestrin_->CountResources();
+        for (int sample = 0; sample < 4; ++sample) {
+            Sleep(100);
+            Send(WM_NULL);
+            const auto now = kestrin_->CountResources();
+            least.handles = std::min(least.handles, now.handles);
+            least.windows = std::min(least.windows, now.windows);
+        }
+        return least;
+    }
+};
 
 TEST_F(Soak, BoxesFollowTheRulesAndNothingGrowsOverManyRandomCycles) {
     ASSERT_TRUE(Start(L"two"));
@@ -76,9 +92,9 @@ TEST_F(Soak, BoxesFollowTheRulesAndNothingGrowsOverManyRandomCycles) {
         ASSERT_EQ(address, expected.address) << "cycle " << cycle;
         ASSERT_EQ(host, expected.host) << "cycle " << cycle;
         ASSERT_TRUE(temp_.IsEmpty()) << "cycle " << cycle;
-        if (cycle == 20) settled = kestrin_->CountResources();
+        if (cycle == 20) settled = SteadyResources();
     }
-    const auto end = kestrin_->CountResources();
+    const auto end = SteadyResources();
     EXPECT_EQ(end.gdi, settled.gdi);
     EXPECT_EQ(end.user, settled.user);
     EXPECT_LE(end.handles, settled.handles);
