@@ -228,3 +228,7 @@ echo "| 5 | idle CPU (user + system, from Linux) while hidden, $(calc 'printf "%
 echo "| 5 | CPU per lookup cycle (from Linux, over the first $cycles clicked cycles): what a tick costs, finer than Linux's 10 ms steps above | $cycle_cpu ms | | | | |"
 echo "| 6 | service: ipx.cgi FastCGI requests/s vs static file (median of $service_runs) | $(service_rate 'ipx.cgi FastCGI') /s | static $(service_rate 'static file') /s | $(service_ratio 'ipx.cgi FastCGI')× | | |"
 echo "| 6 | service: ipx.cgi CGI requests/s vs static file (median of $service_runs) | $(service_rate 'ipx.cgi CGI') /s | static $(service_rate 'static file') /s | $(service_ratio 'ipx.cgi CGI')× | | |"
+if [ "$quick" = 0 ]; then
+  soak=$("$here/soak.sh" 10000 2>&1 | tail -n 1 || true)
+  echo "| 7 | $soak | | | | no failed cycle, no growth | $(case $soak in *passed*) echo yes ;; *) echo no ;; esac) |"
+fi

@@ -24,6 +24,8 @@ namespace {
 
 using kestrin::UniqueInternet;
 using kestrin::UniqueKernelHandle;
+using kestrin::test::CountOpenHandles;
+using kestrin::test::CountWindows;
 using kestrin::test::TempFolder;
 using kestrin::test::WindowTextOf;
 
@@ -263,38 +265,6 @@ double TimedNullMessage(HWND window) {
     return NowMs() - start;
 }
 
-// A handle value is open in the process exactly when it can be duplicated from there;
-// used where GetProcessHandleCount does not answer for another process.
-DWORD ProbeOpenHandles(HANDLE process) {
-    DWORD count = 0;
-    for (std::uintptr_t value = 4; value <= 0x10000; value += 4) {
-        HANDLE copy = nullptr;
-        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(),
-                            &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-            CloseHandle(copy);
-            ++count;
-        }
-    }
-    return count;
-}
-
-BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
-    auto* count = reinterpret_cast<std::pair<DWORD, DWORD>*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == count->first) {
-        ++count->second;
-        EnumChildWindows(window, CountWindow, param);
-    }
-    return TRUE;
-}
-
-DWORD CountWindows(HANDLE process) {
-    std::pair<DWORD, DWORD> count{GetProcessId(process), 0};
-    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
-    return count.second;
-}
-
 double CpuMs(HANDLE process) {
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1;
@@ -321,10 +291,10 @@ void PrintHoldings(const std::string& key, Program& program) {
     }
     DWORD handles = 0;
     if (GetProcessHandleCount(process, &handles)) PrintCount(key + ".handles", handles);
-    PrintCount(key + ".handles_probed", ProbeOpenHandles(process));
+    PrintCount(key + ".handles_probed", CountOpenHandles(process));
     PrintCount(key + ".gdi", GetGuiResources(process, GR_GDIOBJECTS));
     PrintCount(key + ".user", GetGuiResources(process, GR_USEROBJECTS));
-    PrintCount(key + ".windows", CountWindows(process));
+    PrintCount(key + ".windows", CountWindows(GetProcessId(process)));
     std::printf("%s.wine_cpu %.3f\n", key.c_str(), CpuMs(process));
     std::printf("%s.linux_cpu %.3f\n", key.c_str(), LinuxCpuMs(program.LinuxFolder()));
 }

@@ -1,7 +1,5 @@
 #include "KestrinProcess.h"
 
-#include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "WinTestSupport.h"
@@ -119,42 +117,6 @@ DWORD KestrinProcess::ExitCode() const {
 HWND KestrinProcess::ShownWindowOfClass(const wchar_t* className) const {
     return FindProcessWindow(processId_, className, true);
 }
-
-namespace {
-
-// A handle value is open in the process exactly when it can be duplicated from there.
-DWORD CountOpenHandles(HANDLE process) {
-    constexpr std::uintptr_t kHighestProbed = 0x10000;
-    DWORD count = 0;
-    for (std::uintptr_t value = 4; value <= kHighestProbed; value += 4) {
-        HANDLE copy = nullptr;
-        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy,
-                            0, FALSE, DUPLICATE_SAME_ACCESS)) {
-            CloseHandle(copy);
-            ++count;
-        }
-    }
-    return count;
-}
-
-BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
-    auto* count = reinterpret_cast<std::pair<DWORD, DWORD>*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == count->first) {
-        ++count->second;
-        EnumChildWindows(window, CountWindow, param);
-    }
-    return TRUE;
-}
-
-DWORD CountWindows(DWORD processId) {
-    std::pair<DWORD, DWORD> count{processId, 0};
-    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
-    return count.second;
-}
-
-}  // namespace
 
 KestrinProcess::Resources KestrinProcess::CountResources() const {
     return {GetGuiResources(process_.get(), GR_GDIOBJECTS),

@@ -3,6 +3,9 @@
 #include <shellapi.h>
 #include <wininet.h>
 
+#include <cstdint>
+#include <utility>
+
 #include "Handles.h"
 
 namespace kestrin::test {
@@ -62,6 +65,41 @@ bool TrayHasIcon(HWND window, UINT id) {
 void ForgetTrayIcon(HWND window, UINT id) {
     auto key = IconKey(window, id);
     Shell_NotifyIconW(NIM_DELETE, &key);
+}
+
+DWORD CountOpenHandles(HANDLE process) {
+    constexpr std::uintptr_t kHighestProbed = 0x10000;
+    DWORD count = 0;
+    for (std::uintptr_t value = 4; value <= kHighestProbed; value += 4) {
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy,
+                            0, FALSE, DUPLICATE_SAME_ACCESS)) {
+            CloseHandle(copy);
+            ++count;
+        }
+    }
+    return count;
+}
+
+namespace {
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
+    auto* count = reinterpret_cast<std::pair<DWORD, DWORD>*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == count->first) {
+        ++count->second;
+        EnumChildWindows(window, CountWindow, param);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+DWORD CountWindows(DWORD processId) {
+    std::pair<DWORD, DWORD> count{processId, 0};
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count.second;
 }
 
 bool FileExists(const std::wstring& path) {

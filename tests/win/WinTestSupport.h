@@ -40,6 +40,12 @@ private:
     std::wstring path_;
 };
 
+// What another process holds, counted in ways that also work under Wine, where
+// GetProcessHandleCount and GetGuiResources answer 0: a handle value is open exactly
+// when it can be duplicated from there; windows are counted top-level and child.
+DWORD CountOpenHandles(HANDLE process);
+DWORD CountWindows(DWORD processId);
+
 // Sets the system DPI that programs started from now on see; restores it when done.
 class ScopedSystemDpi {
 public:
