@@ -69,7 +69,7 @@ TEST_F(Fault, AFolderNamedLikeTheReplyFileBlocksLookupsUntilItGoes) {
     RemoveDirectoryW(folder.c_str());
     Refresh();
     EXPECT_TRUE(BoxesShow(L"203.0.113.7", L"host-7.example.net"));
-    EXPECT_TRUE(temp_.IsEmpty());
+    EXPECT_TRUE(NoReplyFileRemains());
 }
 
 TEST_F(Fault, AReplyFileHeldOpenElsewhereBlocksLookupsUntilItIsReleased) {
@@ -87,7 +87,7 @@ TEST_F(Fault, AReplyFileHeldOpenElsewhereBlocksLookupsUntilItIsReleased) {
     DeleteFileW(file.c_str());
     Refresh();
     EXPECT_TRUE(BoxesShow(L"192.0.2.99", L"other.example"));
-    EXPECT_TRUE(temp_.IsEmpty());
+    EXPECT_TRUE(NoReplyFileRemains());
 }
 
 TEST_F(Fault, TheServiceGoingAwayKeepsTheLastAnswersAndItsReturnIsSeen) {
@@ -101,7 +101,7 @@ TEST_F(Fault, TheServiceGoingAwayKeepsTheLastAnswersAndItsReturnIsSeen) {
 
     ASSERT_TRUE(WaitFor([] { return !HttpGetText(ServerUrl(L"/control/count")).empty(); }));
     EXPECT_TRUE(WaitFor([&] { return BoxesShow(L"192.0.2.99", L"other.example"); }));
-    EXPECT_TRUE(temp_.IsEmpty());
+    EXPECT_TRUE(NoReplyFileRemains());
 }
 
 }  // namespace

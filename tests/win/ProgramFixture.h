@@ -29,6 +29,11 @@ protected:
         return WaitFor([&] { return ServedLookups() >= target; });
     }
     HWND Main() const { return kestrin_->window(); }
+    // The reply file exists only while a cycle runs, and a timer cycle may be running
+    // now: a file left behind is one still there once that cycle is surely over.
+    bool NoReplyFileRemains() const {
+        return WaitFor([&] { return temp_.IsEmpty(); }, 3000);
+    }
     bool IconShown() const { return TrayHasIcon(kestrin_->window(), 1); }
     void ClickCloseImage() const {
         HWND closeImage = kestrin_->StripControl(IDC_IMG_CLOSE);

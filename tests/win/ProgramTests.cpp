@@ -23,7 +23,7 @@ TEST_F(Program, FirstWindowAppearsWithEmptyBoxesWhenTheFirstLookupFails) {
     ASSERT_TRUE(Start(L"e500"));
     EXPECT_EQ(kestrin_->Text(IDC_T_PUBLIC), L"");
     EXPECT_EQ(kestrin_->Text(IDC_T_HOST), L"");
-    EXPECT_TRUE(temp_.IsEmpty());
+    EXPECT_TRUE(NoReplyFileRemains());
 }
 
 TEST_F(Program, ASecondCopyEndsWithoutShowingAWindowAndLeavesTheTrayAsItWas) {
@@ -106,7 +106,7 @@ TEST_F(Program, FailedLookupsKeepTheLastAnswersAndLeaveNoReplyFile) {
         ChooseServerReply(failure);
         ASSERT_TRUE(WaitForLookups(2)) << failure;
         EXPECT_TRUE(BoxesShow(L"203.0.113.7", L"host-7.example.net")) << failure;
-        EXPECT_TRUE(temp_.IsEmpty()) << failure;
+        EXPECT_TRUE(NoReplyFileRemains()) << failure;
     }
     ChooseServerReply(L"one");
     EXPECT_TRUE(WaitFor([&] { return BoxesShow(L"192.0.2.1", L"<unable to parse hostname>"); }));
