@@ -34,30 +34,11 @@ results="$build/bench-last"
 prefix="$build/bench-wineprefix"
 mkdir -p "$build"
 
-# Wine keeps its server socket in /tmp, in a folder named after the prefix's device and
-# inode; that folder is ours to remove once our wineserver is gone.
-wine_server_dirs() {
-  [ -d "$prefix" ] || return 0
-  local name dir
-  name=$(printf 'server-%x-%x' "0x$(stat -c %D "$prefix")" "$(stat -c %i "$prefix")")
-  for dir in /tmp/wine-*/"$name" "/tmp/.wine-$(id -u)/$name"; do
-    [ -d "$dir" ] && echo "$dir"
-  done
-  return 0
-}
-
 bench_cleanup() {
   set +e  # clean up all there is, whatever fails on the way
-  local dirs dir i
-  dirs=$(wine_server_dirs)
   "$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$work/lighttpd"
   "$KESTRIN_ROOT/service/dnsmasq-local.sh" stop "$work/dns"
   session_cleanup
-  for dir in $dirs; do
-    for i in $(seq 50); do [ -e "$dir/socket" ] || break; sleep 0.1; done
-    rm -rf "$dir"
-    rmdir "$(dirname "$dir")" 2>/dev/null
-  done
   rm -rf "$work"
 }
 trap bench_cleanup EXIT

@@ -9,8 +9,32 @@ unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY
 
 session_pids=()
 
+# Wine keeps its server socket in /tmp, in a folder named after the prefix's device and
+# inode; that folder is ours to remove once our wineserver is gone.
+wine_server_dirs() {
+  [ -d "${WINEPREFIX:-}" ] || return 0
+  local name dir
+  name=$(printf 'server-%x-%x' "0x$(stat -c %D "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  for dir in /tmp/wine-*/"$name" "/tmp/.wine-$(id -u)/$name"; do
+    [ -d "$dir" ] && echo "$dir"
+  done
+  return 0
+}
+
+stop_wine() {
+  [ -n "${WINEPREFIX:-}" ] || return 0
+  local dirs dir i
+  dirs=$(wine_server_dirs)
+  wineserver -k >/dev/null 2>&1 || true
+  for dir in $dirs; do
+    for i in $(seq 50); do [ -e "$dir/socket" ] || break; sleep 0.1; done
+    rm -rf "$dir"
+    rmdir "$(dirname "$dir")" 2>/dev/null || true
+  done
+}
+
 session_cleanup() {
-  [ -n "${WINEPREFIX:-}" ] && { wineserver -k >/dev/null 2>&1 || true; }
+  stop_wine
   local pid
   for pid in "${session_pids[@]}"; do
     kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }
