@@ -17,6 +17,7 @@
 
 #include "BuildConfig.h"
 #include "Handles.h"
+#include "KestrinProcess.h"
 #include "WinTestSupport.h"
 #include "resource.h"
 
@@ -26,6 +27,8 @@ using kestrin::UniqueInternet;
 using kestrin::UniqueKernelHandle;
 using kestrin::test::CountOpenHandles;
 using kestrin::test::CountWindows;
+using kestrin::test::EnvironmentWithTemp;
+using kestrin::test::ProgramFolder;
 using kestrin::test::TempFolder;
 using kestrin::test::WindowTextOf;
 
@@ -65,28 +68,6 @@ void PrintSamples(const char* key, const std::vector<double>& values) {
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
     std::printf("%s.min %.3f\n%s.max %.3f\n%s.n %zu\n", key, values.empty() ? 0 : *low, key,
                 values.empty() ? 0 : *high, key, values.size());
-}
-
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring full(path, length);
-    return full.substr(0, full.find_last_of(L"\\/"));
-}
-
-// This process's environment with TEMP replaced, as CreateProcessW takes it.
-std::vector<wchar_t> EnvironmentWithTemp(const std::wstring& tempDir) {
-    std::vector<wchar_t> block;
-    wchar_t* strings = GetEnvironmentStringsW();
-    for (const wchar_t* entry = strings; *entry; entry += wcslen(entry) + 1) {
-        if (_wcsnicmp(entry, L"TEMP=", 5) == 0) continue;
-        block.insert(block.end(), entry, entry + wcslen(entry) + 1);
-    }
-    FreeEnvironmentStringsW(strings);
-    const std::wstring temp = L"TEMP=" + tempDir;
-    block.insert(block.end(), temp.c_str(), temp.c_str() + temp.size() + 1);
-    block.push_back(L'\0');
-    return block;
 }
 
 std::string ReadWholeFile(const std::wstring& path) {

@@ -35,6 +35,8 @@ HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOn
     return search.found;
 }
 
+}  // namespace
+
 // This process's environment with TEMP replaced or removed, as CreateProcessW takes it.
 std::vector<wchar_t> EnvironmentWithTemp(const std::optional<std::wstring>& tempDir) {
     std::vector<wchar_t> block;
@@ -51,8 +53,6 @@ std::vector<wchar_t> EnvironmentWithTemp(const std::optional<std::wstring>& temp
     block.push_back(L'\0');
     return block;
 }
-
-}  // namespace
 
 std::wstring ProgramFolder() {
     wchar_t path[MAX_PATH];

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Handles.h"
 
@@ -55,5 +56,9 @@ private:
 
 // The folder that holds the running test program.
 std::wstring ProgramFolder();
+
+// This process's environment with TEMP replaced, or removed when tempDir is empty, in
+// the form CreateProcessW takes with CREATE_UNICODE_ENVIRONMENT.
+std::vector<wchar_t> EnvironmentWithTemp(const std::optional<std::wstring>& tempDir);
 
 }  // namespace kestrin::test
