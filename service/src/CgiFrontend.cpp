@@ -1,5 +1,9 @@
 #include "CgiFrontend.h"
 
+#include "RequestBody.h"
+
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,9 +16,22 @@ std::optional<std::string_view> EnvironmentValue(const char* name) {
     return value != nullptr ? std::optional<std::string_view>(value) : std::nullopt;
 }
 
+void DiscardRequestBody(std::size_t bytes) {
+    std::array<char, 4096> buffer;
+    while (bytes > 0) {
+        const std::size_t wanted = std::min(bytes, buffer.size());
+        const std::size_t read = std::fread(buffer.data(), 1, wanted, stdin);
+        if (read == 0) {
+            return;
+        }
+        bytes -= read;
+    }
+}
+
 }  // namespace
 
 int ServeCgiRequest(Service& service) {
+    DiscardRequestBody(BodyBytesToDiscard(EnvironmentValue("CONTENT_LENGTH")));
     const Request request{EnvironmentValue("REQUEST_METHOD"), EnvironmentValue("REMOTE_ADDR"),
                           EnvironmentValue("HTTP_X_FORWARDED_FOR")};
     const std::string response = service.Respond(request);
