@@ -9,14 +9,11 @@
 set -euo pipefail
 
 source "$(dirname "$0")/pid-file.sh"
+source "$(dirname "$0")/loopback.sh"
 
 usage() {
     echo "usage: $0 start DIR PORT cgi|fastcgi IPX_CGI_PATH | stop DIR" >&2
     exit 2
-}
-
-has_ipv6_loopback() {
-    grep -qi '^0\{31\}1 ' /proc/net/if_inet6 2>/dev/null
 }
 
 # lighttpd's config syntax: a quoted string with its backslashes and quotes escaped.
@@ -66,15 +63,6 @@ write_config() {
     } >"$dir/lighttpd.conf"
 }
 
-wait_until_answering() {
-    local port=$1 tries=50
-    until curl -s -o /dev/null "http://127.0.0.1:$port/cgi-bin/ipx.cgi"; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || { echo "lighttpd does not answer on port $port" >&2; return 1; }
-        sleep 0.1
-    done
-}
-
 start() {
     [ $# -eq 4 ] || usage
     local dir=$1 port=$2 mode=$3 program=$4
@@ -88,7 +76,7 @@ start() {
     lighttpd -t -f "$dir/lighttpd.conf" >/dev/null
     # Without -D lighttpd forks once it listens, and writes the pid file.
     lighttpd -f "$dir/lighttpd.conf"
-    wait_until_answering "$port" || { stop "$dir"; exit 1; }
+    wait_until_answering lighttpd "$port" || { stop "$dir"; exit 1; }
 }
 
 stop() {

@@ -27,6 +27,7 @@ port=$(/usr/bin/python3 "$here/free_port.py" udp)
     --ptr-record=11.2.0.192.in-addr.arpa,liar.kestrin.test \
     --host-record=liar.kestrin.test,192.0.2.99 \
     --ptr-record=13.2.0.192.in-addr.arpa,bad_name.kestrin.test \
-    --host-record=loopback.kestrin.test,127.0.0.1,::1
+    --host-record=loopback.kestrin.test,127.0.0.1,::1 \
+    --host-record=caller.kestrin.test,127.0.0.3
 
 IPX_TEST_DNS_SERVER=127.0.0.1:$port "$@"

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Serves ipx.cgi from a throwaway Apache httpd on loopback, for tests and benchmarks, with
+# the shipped conf/ files: ipx.cgi as CGI (mod_cgid), or as FastCGI under spawn-fcgi
+# (mod_proxy_fcgi). Nothing of the system's Apache set-up is used.
+#   apache-local.sh start DIR PORT MODE IPX_CGI_PATH   MODE: cgi or fastcgi
+#   apache-local.sh stop DIR
+# Listens on 127.0.0.1:PORT, and on [::1]:PORT when the host has IPv6 loopback. Files put
+# in DIR/www are served as static files. IPX_TRUSTED_PROXIES and IPX_DNS_SERVER, when
+# set, are passed on to ipx.cgi.
+set -euo pipefail
+
+here=$(dirname "$0")
+source "$here/pid-file.sh"
+source "$here/loopback.sh"
+source "$here/conf-copy.sh"
+source "$here/fastcgi-responder.sh"
+
+modules=/usr/lib/apache2/modules
+
+usage() {
+    echo "usage: $0 start DIR PORT cgi|fastcgi IPX_CGI_PATH | stop DIR" >&2
+    exit 2
+}
+
+# Apache's config syntax: a quoted string with its backslashes and quotes escaped.
+quoted() {
+    local text=${1//\\/\\\\}
+    printf '"%s"' "${text//\"/\\\"}"
+}
+
+load_modules() {
+    local name
+    for name in "$@"; do
+        echo "LoadModule ${name}_module $modules/mod_$name.so"
+    done
+}
+
+# What the shipped file says to set with SetEnv, for CGI: the IPX_ settings set here.
+set_environment() {
+    local name
+    for name in IPX_TRUSTED_PROXIES IPX_DNS_SERVER; do
+        [ -n "${!name+set}" ] && echo "SetEnv $name $(quoted "${!name}")"
+    done
+    return 0
+}
+
+# Debian's defaults where they matter: the event MPM, www-data, all but what a
+# configuration grants denied, no TRACE (security.conf).
+write_main_config() {
+    local dir=$1 port=$2 mode=$3
+    {
+        echo "ServerRoot $(quoted "$dir")"
+        echo "ServerName localhost"
+        echo "PidFile $(quoted "$dir/apache.pid")"
+        echo "ErrorLog $(quoted "$dir/error.log")"
+        echo "DefaultRuntimeDir $(quoted "$dir")"
+        echo "TraceEnable Off"
+        echo "Listen 127.0.0.1:$port"
+        has_ipv6_loopback && echo "Listen [::1]:$port"
+        load_modules mpm_event authz_core alias env
+        if [ "$(id -u)" -eq 0 ]; then
+            echo "User www-data"
+            echo "Group www-data"
+        fi
+        echo "<Directory />"
+        echo "    AllowOverride None"
+        echo "    Require all denied"
+        echo "</Directory>"
+        echo "DocumentRoot $(quoted "$dir/www")"
+        echo "<Directory $(quoted "$dir/www")>"
+        echo "    Require all granted"
+        echo "</Directory>"
+        if [ "$mode" = cgi ]; then
+            load_modules cgid
+            echo "ScriptSock $(quoted "$dir/cgid.sock")"
+        else
+            load_modules proxy proxy_fcgi
+        fi
+        echo "Include $(quoted "$dir/ipx.conf")"
+    } >"$dir/httpd.conf"
+}
+
+write_ipx_config() {
+    local dir=$1 mode=$2 program=$3
+    if [ "$mode" = cgi ]; then
+        conf_copy apache-cgi.conf /usr/local/lib/ipx/ipx.cgi "$program" \
+            /usr/local/lib/ipx "$(dirname "$program")"
+        set_environment
+    else
+        conf_copy apache-fastcgi.conf /run/ipx/ipx.socket "$dir/ipx.socket"
+    fi >"$dir/ipx.conf"
+}
+
+start() {
+    [ $# -eq 4 ] || usage
+    local dir=$1 port=$2 mode=$3 program=$4
+    [ "$mode" = cgi ] || [ "$mode" = fastcgi ] || usage
+    [ -x "$program" ] || { echo "not an executable: $program" >&2; exit 1; }
+    mkdir -p "$dir/www"
+    dir=$(cd "$dir" && pwd)
+    # Apache's children and ipx.cgi run as www-data when started by root, and need DIR.
+    chmod 0755 "$dir"
+    program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
+    write_ipx_config "$dir" "$mode" "$program"
+    write_main_config "$dir" "$port" "$mode"
+    if [ "$mode" = fastcgi ]; then
+        start_responder "$dir" "$program" || { stop "$dir"; exit 1; }
+    fi
+    local options=(-d "$dir" -f "$dir/httpd.conf")
+    apache2 "${options[@]}" -t 2>/dev/null || { apache2 "${options[@]}" -t; stop "$dir"; exit 1; }
+    # Apache forks once it listens; the parent it leaves writes the pid file.
+    apache2 "${options[@]}" -k start || { stop "$dir"; exit 1; }
+    wait_until_answering apache "$port" || { stop "$dir"; exit 1; }
+}
+
+stop() {
+    stop_by_pid_file "$1/apache.pid"
+    stop_responder "$1"
+}
+
+case "${1:-}" in
+    start) shift; start "$@" ;;
+    stop) [ $# -eq 2 ] || usage; stop "$2" ;;
+    *) usage ;;
+esac

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Serves ipx.cgi from a throwaway nginx on loopback, for tests and benchmarks, with the
+# shipped conf/ files: ipx.cgi as FastCGI under spawn-fcgi, or nginx as a load balancer in
+# front of other local servers. Nothing of the system's nginx set-up is used.
+#   nginx-local.sh start DIR PORT fastcgi IPX_CGI_PATH
+#   nginx-local.sh start DIR PORT balancer BACKEND_PORT BACKEND_PORT
+#   nginx-local.sh stop DIR
+# Listens on 127.0.0.1:PORT, and on [::1]:PORT when the host has IPv6 loopback. Files put
+# in DIR/www are served as static files. IPX_TRUSTED_PROXIES and IPX_DNS_SERVER, when
+# set, are passed on to ipx.cgi.
+set -euo pipefail
+
+here=$(dirname "$0")
+source "$here/pid-file.sh"
+source "$here/loopback.sh"
+source "$here/conf-copy.sh"
+source "$here/fastcgi-responder.sh"
+
+usage() {
+    echo "usage: $0 start DIR PORT fastcgi IPX_CGI_PATH | start DIR PORT balancer PORT PORT | stop DIR" >&2
+    exit 2
+}
+
+# As Debian's nginx.conf has it, apart from the paths; workers run as the user that
+# spawn-fcgi gives the socket to.
+write_main_config() {
+    local dir=$1
+    {
+        [ "$(id -u)" -eq 0 ] && echo "user www-data;"
+        echo "worker_processes auto;"
+        echo "pid $dir/nginx.pid;"
+        echo "events { worker_connections 768; }"
+        echo "http {"
+        echo "    default_type text/plain;"
+        echo "    access_log $dir/access.log;"
+        local kind
+        for kind in client_body proxy fastcgi uwsgi scgi; do
+            echo "    ${kind}_temp_path $dir/temp/$kind;"
+        done
+        echo "    include $dir/site.conf;"
+        echo "}"
+    } >"$dir/nginx.conf"
+}
+
+listen_lines() {
+    local port=$1
+    echo "listen 127.0.0.1:$port;"
+    has_ipv6_loopback && echo "listen [::1]:$port;"
+    return 0
+}
+
+write_fastcgi_site() {
+    local dir=$1 port=$2
+    ln -sfn /etc/nginx/fastcgi_params "$dir/fastcgi_params"
+    {
+        echo "server {"
+        listen_lines "$port"
+        echo "root $dir/www;"
+        conf_copy nginx-fastcgi.conf /run/ipx/ipx.socket "$dir/ipx.socket"
+        echo "}"
+    } >"$dir/site.conf"
+}
+
+write_balancer_site() {
+    local dir=$1 port=$2 first=$3 second=$4 ipv6_listen=
+    has_ipv6_loopback && ipv6_listen="listen [::1]:$port;"
+    conf_copy nginx-balancer.conf "listen 80;" "listen 127.0.0.1:$port;" \
+        "listen [::]:80;" "$ipv6_listen" \
+        192.0.2.21:80 "127.0.0.1:$first" 192.0.2.22:80 "127.0.0.1:$second" >"$dir/site.conf"
+}
+
+start() {
+    [ $# -eq 4 ] || [ $# -eq 5 ] || usage
+    local dir=$1 port=$2 mode=$3
+    mkdir -p "$dir/www/cgi-bin" "$dir/temp"
+    dir=$(cd "$dir" && pwd)
+    # nginx's workers and ipx.cgi may run as www-data, and need to reach DIR.
+    chmod 0755 "$dir"
+    case $mode in
+        fastcgi)
+            [ $# -eq 4 ] || usage
+            local program=$4
+            [ -x "$program" ] || { echo "not an executable: $program" >&2; exit 1; }
+            program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
+            write_fastcgi_site "$dir" "$port"
+            start_responder "$dir" "$program" || { stop "$dir"; exit 1; }
+            ;;
+        balancer)
+            [ $# -eq 5 ] || usage
+            write_balancer_site "$dir" "$port" "$4" "$5"
+            ;;
+        *) usage ;;
+    esac
+    write_main_config "$dir"
+    local options=(-p "$dir/" -c "$dir/nginx.conf" -e "$dir/error.log")
+    nginx "${options[@]}" -t -q || { stop "$dir"; exit 1; }
+    # nginx forks once it listens; the master writes the pid file.
+    nginx "${options[@]}" || { stop "$dir"; exit 1; }
+    wait_until_answering nginx "$port" || { stop "$dir"; exit 1; }
+}
+
+stop() {
+    stop_by_pid_file "$1/nginx.pid"
+    stop_responder "$1"
+}
+
+case "${1:-}" in
+    start) shift; start "$@" ;;
+    stop) [ $# -eq 2 ] || usage; stop "$2" ;;
+    *) usage ;;
+esac
