@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest
   g++-mingw-w64-i686 wine wine32:i386 wine64
   xvfb xdotool x11-utils imagemagick
-  python3 lighttpd libfcgi-dev libc-ares-dev spawn-fcgi dnsmasq wrk
+  python3 curl lighttpd nginx apache2 libfcgi-dev libc-ares-dev spawn-fcgi dnsmasq wrk
   clang libclang-rt-14-dev
 )
 
@@ -24,7 +24,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 "${sudo[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-# lighttpd's package starts a system-wide server; the tests start their own on loopback.
-if command -v systemctl >/dev/null && systemctl is-active -q lighttpd 2>/dev/null; then
-  "${sudo[@]}" systemctl disable --now lighttpd >/dev/null 2>&1 || true
-fi
+# The web servers' packages start system-wide servers; the tests start their own on loopback.
+for server in lighttpd nginx apache2; do
+  if command -v systemctl >/dev/null && systemctl is-active -q "$server" 2>/dev/null; then
+    "${sudo[@]}" systemctl disable --now "$server" >/dev/null 2>&1 || true
+  fi
+done
