@@ -7,7 +7,8 @@ namespace kestrin::art {
 
 namespace {
 
-constexpr int kStripWidth = 800;
+// One column: every row is one colour, and the window stretches it across the strip.
+constexpr int kStripWidth = 1;
 constexpr int kStripHeight = 32;
 constexpr int kFadeRows = 23;  // rows from the grey edge to the first all-white row
 

@@ -15,7 +15,9 @@ void PaintStrip(HWND strip) {
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (auto picture = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(strip, GWLP_USERDATA))) {
         const BitmapDc source(dc, picture);
-        BitBlt(dc, 0, 0, source.size().cx, source.size().cy, source.get(), 0, 0, SRCCOPY);
+        const SIZE size = source.size();
+        StretchBlt(dc, 0, 0, client.right, size.cy, source.get(), 0, 0, size.cx, size.cy,
+                   SRCCOPY);
     }
     EndPaint(strip, &ps);
 }

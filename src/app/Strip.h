@@ -7,7 +7,7 @@ namespace kestrin {
 
 bool RegisterStripClass(HINSTANCE instance);
 
-// A strip shows its bitmap unscaled from its top-left corner. Presses go through it to
+// A strip shows its bitmap from its top-left corner, stretched across its width. Presses go through it to
 // the window beneath, and its children's notifications go up to that window too.
 HWND CreateStrip(HWND parent, int id, RECT place, HBITMAP picture);
 

@@ -145,31 +145,22 @@ TEST_F(ArtFiles, IconShowsSeaLandAndACableLowerRight) {
 // ---- strip_top.bmp and strip_bottom.bmp
 
 void ExpectStripHeaders(const Bytes& bytes, const DecodedBmp& bmp) {
-    EXPECT_EQ(bytes.size(), 54u + 800 * 3 * 32);
+    EXPECT_EQ(bytes.size(), 54u + 4 * 32) << "one 3-byte pixel a row, padded to 4 bytes";
     EXPECT_EQ(bmp.sizeField, bytes.size());
     EXPECT_EQ(bmp.pixelOffset, 54u);
     EXPECT_EQ(bmp.header.headerBytes, 40u);
-    EXPECT_EQ(bmp.header.width, 800);
+    EXPECT_EQ(bmp.header.width, 1);
     EXPECT_EQ(bmp.header.height, 32);
     EXPECT_EQ(bmp.header.bitsPerPixel, 24);
     EXPECT_EQ(bmp.header.compression, 0u);
 }
 
-void ExpectColumnsEqual(const Image& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 1; x < image.width(); ++x) {
-            ASSERT_EQ(image.at(x, y), image.at(0, y)) << x << "," << y;
-        }
-    }
-}
-
-TEST_F(ArtFiles, StripsAre800By32TrueColourBitmapsWithEqualColumns) {
+TEST_F(ArtFiles, StripsAreOneColumnOf32TrueColourPixels) {
     for (const char* name : {"strip_top.bmp", "strip_bottom.bmp"}) {
         SCOPED_TRACE(name);
         const Bytes bytes = Read(name);
         const DecodedBmp bmp = DecodeBmp24(bytes);
         ExpectStripHeaders(bytes, bmp);
-        ExpectColumnsEqual(bmp.pixels);
     }
 }
 

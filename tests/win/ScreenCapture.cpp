@@ -1,5 +1,8 @@
 #include "ScreenCapture.h"
 
+#include <wincodec.h>
+
+#include <algorithm>
 #include <cstdlib>
 
 #include "Handles.h"
@@ -70,6 +73,66 @@ bool ScreenCapture::SaveBmp(const std::wstring& path) const {
     return out && WriteFile(out.get(), &file, sizeof file, &written, nullptr) &&
            WriteFile(out.get(), &header, sizeof header, &written, nullptr) &&
            WriteFile(out.get(), opaque.data(), imageBytes, &written, nullptr);
+}
+
+namespace {
+
+template <typename T>
+struct ComPtr {
+    T* p = nullptr;
+    ~ComPtr() {
+        if (p) p->Release();
+    }
+    T** operator&() { return &p; }
+    T* operator->() const { return p; }
+};
+
+}  // namespace
+
+std::optional<ScreenCapture> ScreenCapture::FromFile(const std::wstring& path) {
+    // Each test thread may already hold COM; a second initialisation is balanced too.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::optional<ScreenCapture> picture;
+    {
+        ComPtr<IWICImagingFactory> factory;
+        ComPtr<IWICBitmapDecoder> decoder;
+        ComPtr<IWICBitmapFrameDecode> frame;
+        ComPtr<IWICFormatConverter> converter;
+        UINT width = 0;
+        UINT height = 0;
+        if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_IWICImagingFactory,
+                                       reinterpret_cast<void**>(&factory))) &&
+            SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                         WICDecodeMetadataCacheOnDemand,
+                                                         &decoder)) &&
+            SUCCEEDED(decoder->GetFrame(0, &frame)) &&
+            SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+            SUCCEEDED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGR,
+                                            WICBitmapDitherTypeNone, nullptr, 0.0,
+                                            WICBitmapPaletteTypeCustom)) &&
+            SUCCEEDED(converter->GetSize(&width, &height))) {
+            ScreenCapture read;
+            read.width_ = static_cast<int>(width);
+            read.height_ = static_cast<int>(height);
+            read.pixels_.resize(std::size_t{width} * height);
+            const UINT stride = width * 4;
+            if (SUCCEEDED(converter->CopyPixels(
+                    nullptr, stride, static_cast<UINT>(read.pixels_.size() * 4),
+                    reinterpret_cast<BYTE*>(read.pixels_.data()))))
+                picture = std::move(read);
+        }
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return picture;
+}
+
+std::size_t ScreenCapture::DifferingPixels(const ScreenCapture& other) const {
+    if (width_ != other.width_ || height_ != other.height_) return pixels_.size();
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < pixels_.size(); ++i)
+        differing += ((pixels_[i] ^ other.pixels_[i]) & 0x00FFFFFFu) != 0;
+    return differing;
 }
 
 }  // namespace kestrin::test
