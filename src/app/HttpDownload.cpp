@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "Handles.h"
+#include "Memory.h"
 #include "Reply.h"
 
 namespace kestrin {
@@ -26,37 +27,40 @@ bool HasSuccessStatus(HINTERNET request) {
     return status && *status >= 200 && *status < 300;
 }
 
-// The body as sent, or nothing when it is too large or shorter than the server
-// announced (a connection cut mid-body).
-std::optional<std::string> ReadBody(HINTERNET request) {
-    std::string body;
-    char chunk[4096];
+// The body as sent, or nothing when it is too large, shorter than the server announced
+// (a connection cut mid-body), or there is no memory for it.
+HeapArray<char> ReadBody(HINTERNET request) {
+    // One byte more than a reply may have, to tell a body of the limit from a larger one.
+    HeapArray<char> body(kMaxReplyBytes + 1);
+    if (!body) return {};
+    std::size_t length = 0;
     for (;;) {
         DWORD got = 0;
-        if (!InternetReadFile(request, chunk, sizeof chunk, &got)) return std::nullopt;
+        const auto room = static_cast<DWORD>(body.size() - length);
+        if (!InternetReadFile(request, body.data() + length, room, &got)) return {};
         if (got == 0) break;
-        body.append(chunk, got);
-        if (body.size() > kMaxReplyBytes) return std::nullopt;
+        length += got;
+        if (length > kMaxReplyBytes) return {};
     }
     const auto announced = NumericHeader(request, HTTP_QUERY_CONTENT_LENGTH);
-    if (announced && *announced != body.size()) return std::nullopt;
+    if (announced && *announced != length) return {};
+    body.Shorten(length);
     return body;
 }
 
-std::optional<std::string> FetchBody(const std::wstring& url) {
+HeapArray<char> FetchBody(const wchar_t* url) {
     UniqueInternet session(
         InternetOpenW(L"Kestrin/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return std::nullopt;
-    UniqueInternet request(
-        InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0, kRequestFlags, 0));
-    if (!request || !HasSuccessStatus(request.get())) return std::nullopt;
+    if (!session) return {};
+    UniqueInternet request(InternetOpenUrlW(session.get(), url, nullptr, 0, kRequestFlags, 0));
+    if (!request || !HasSuccessStatus(request.get())) return {};
     return ReadBody(request.get());
 }
 
-bool WriteWholeFile(const std::wstring& file, const std::string& bytes) {
+bool WriteWholeFile(const wchar_t* file, std::string_view bytes) {
     bool written = false;
     {
-        UniqueFile out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        UniqueFile out(CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!out) return false;
         DWORD count = 0;
@@ -64,15 +68,15 @@ bool WriteWholeFile(const std::wstring& file, const std::string& bytes) {
                             nullptr) &&
                   count == bytes.size();
     }
-    if (!written) DeleteFileW(file.c_str());
+    if (!written) DeleteFileW(file);
     return written;
 }
 
 }  // namespace
 
-bool DownloadToFile(const std::wstring& url, const std::wstring& file) {
-    const auto body = FetchBody(url);
-    return body && WriteWholeFile(file, *body);
+bool DownloadToFile(const wchar_t* url, const wchar_t* file) {
+    const HeapArray<char> body = FetchBody(url);
+    return body && WriteWholeFile(file, body);
 }
 
 }  // namespace kestrin

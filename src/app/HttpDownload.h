@@ -1,13 +1,12 @@
 #pragma once
 // Fetches a URL and stores the reply body in a file.
 
-#include <string>
-
 namespace kestrin {
 
 // True only when the server answered with a 2xx status and the whole body, no larger
 // than kMaxReplyBytes, was stored in file. Unlike the platform's stock URL download, an
-// HTTP error page is a failure, not a reply; on any failure no file is left behind.
-bool DownloadToFile(const std::wstring& url, const std::wstring& file);
+// HTTP error page is a failure, not a reply; on any failure, a lack of memory included,
+// no file is left behind.
+bool DownloadToFile(const wchar_t* url, const wchar_t* file);
 
 }  // namespace kestrin

@@ -1,7 +1,5 @@
 #include "IconExchangeWin.h"
 
-#include <array>
-
 #include "TextCodec.h"
 
 namespace kestrin {

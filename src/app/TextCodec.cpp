@@ -4,26 +4,24 @@
 
 namespace kestrin {
 
-std::wstring WideFromAnsi(std::string_view bytes) {
-    if (bytes.empty()) return {};
+HeapArray<wchar_t> WideFromAnsi(std::string_view bytes) noexcept {
     const int length = static_cast<int>(bytes.size());
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-    if (wideLength <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, wide.data(), wideLength);
+    const int wideLength =
+        length == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+    HeapArray<wchar_t> wide(static_cast<std::size_t>(wideLength) + 1);
+    if (!wide) return wide;
+    if (wideLength > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, wide.data(), wideLength);
+    wide.data()[wideLength] = L'\0';
+    wide.Shorten(static_cast<std::size_t>(wideLength));
     return wide;
 }
 
-std::string AnsiFromWide(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int byteLength =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (byteLength <= 0) return {};
-    std::string bytes(static_cast<std::size_t>(byteLength), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, bytes.data(), byteLength, nullptr,
-                        nullptr);
-    return bytes;
+std::size_t AnsiFromWide(std::wstring_view text, std::span<char> out) noexcept {
+    if (text.empty()) return 0;
+    const int written = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                            out.data(), static_cast<int>(out.size()), nullptr,
+                                            nullptr);
+    return written > 0 ? static_cast<std::size_t>(written) : 0;
 }
 
 }  // namespace kestrin

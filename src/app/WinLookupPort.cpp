@@ -8,34 +8,37 @@
 
 namespace kestrin {
 
-void WinLookupPort::ForgetCachedReply(const std::wstring& url) {
-    DeleteUrlCacheEntryW(url.c_str());  // result ignored: an uncached URL is no failure
+void WinLookupPort::ForgetCachedReply(const wchar_t* url) {
+    DeleteUrlCacheEntryW(url);  // result ignored: an uncached URL is no failure
 }
 
-bool WinLookupPort::Download(const std::wstring& url, const std::wstring& file) {
+bool WinLookupPort::Download(const wchar_t* url, const wchar_t* file) {
     return DownloadToFile(url, file);
 }
 
-std::string WinLookupPort::ReadReply(const std::wstring& file) {
-    UniqueFile in(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!in) return {};
+std::optional<HeapArray<char>> WinLookupPort::ReadReply(const wchar_t* file) {
     // The download wrote at most kMaxReplyBytes; a file swapped in since is read no further.
-    std::string bytes(kMaxReplyBytes, '\0');
+    HeapArray<char> bytes(kMaxReplyBytes);
+    if (!bytes) return std::nullopt;
+    UniqueFile in(CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD count = 0;
-    if (!ReadFile(in.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr))
-        return {};
-    bytes.resize(count);
+    if (!in || !ReadFile(in.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr))
+        count = 0;  // an unreadable file reads as an empty reply
+    bytes.Shorten(count);
     return bytes;
 }
 
-void WinLookupPort::DeleteReply(const std::wstring& file) {
-    DeleteFileW(file.c_str());  // result ignored: nothing more can be done about it
+void WinLookupPort::DeleteReply(const wchar_t* file) {
+    DeleteFileW(file);  // result ignored: nothing more can be done about it
 }
 
 void WinLookupPort::ShowAnswers(const Answers& answers) {
-    SetWindowTextW(addressBox_, WideFromAnsi(answers.address).c_str());
-    SetWindowTextW(hostBox_, WideFromAnsi(answers.host).c_str());
+    const HeapArray<wchar_t> address = WideFromAnsi(answers.address);
+    const HeapArray<wchar_t> host = WideFromAnsi(answers.host);
+    if (!address || !host) return;
+    SetWindowTextW(addressBox_, address.data());
+    SetWindowTextW(hostBox_, host.data());
 }
 
 }  // namespace kestrin

@@ -3,23 +3,28 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "LookupCycle.h"
+#include "Memory.h"
 
 namespace kestrin {
 
-class WinLookupPort final : public LookupPort {
+class WinLookupPort {
 public:
     WinLookupPort(HWND addressBox, HWND hostBox) : addressBox_(addressBox), hostBox_(hostBox) {}
 
-    void ForgetCachedReply(const std::wstring& url) override;
-    bool Download(const std::wstring& url, const std::wstring& file) override;
-    std::string ReadReply(const std::wstring& file) override;
-    void DeleteReply(const std::wstring& file) override;
-    void ShowAnswers(const Answers& answers) override;
+    void ForgetCachedReply(const wchar_t* url);
+    bool Download(const wchar_t* url, const wchar_t* file);
+    std::optional<HeapArray<char>> ReadReply(const wchar_t* file);
+    void DeleteReply(const wchar_t* file);
+    // Both boxes change, or neither does when there is no memory for their texts.
+    void ShowAnswers(const Answers& answers);
 
 private:
     HWND addressBox_;
     HWND hostBox_;
 };
+static_assert(LookupPort<WinLookupPort>);
 
 }  // namespace kestrin

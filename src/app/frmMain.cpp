@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <cstdint>
+#include <iterator>
 
 #include "BuildConfig.h"
 #include "IconExchangeWin.h"
@@ -49,20 +50,26 @@ UniqueFont MakeFont(int pixelHeight, int weight, bool italic, const wchar_t* fac
                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
 }
 
-std::wstring EnvironmentVariable(const wchar_t* name) {
+// The variable's value ending in a NUL, the empty text when it is not set; false only
+// when there is no memory for it.
+HeapArray<wchar_t> EnvironmentVariable(const wchar_t* name) {
     const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0) return {};
-    std::wstring value(size, L'\0');
-    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
-    value.resize(length < size ? length : 0);
+    HeapArray<wchar_t> value(size > 0 ? size : 1);
+    if (!value) return value;
+    const DWORD length = size > 0 ? GetEnvironmentVariableW(name, value.data(), size) : 0;
+    // A value that grew between the two calls does not fit: taken as unset.
+    const DWORD kept = length < value.size() ? length : 0;
+    value.data()[kept] = L'\0';
+    value.Shorten(kept);
     return value;
 }
 
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
+void AppendVersion(HWND label) {
+    wchar_t caption[64];
+    const int length = GetWindowTextW(label, caption, static_cast<int>(std::size(caption)));
+    wchar_t versioned[std::size(caption)];
+    WithVersion({caption, static_cast<std::size_t>(length)}, versioned);
+    SetWindowTextW(label, versioned);
 }
 
 UniqueMenu CreatePopup() {
@@ -87,9 +94,13 @@ bool frmMain::Load() {
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     if (!CreateWindowHidden()) return false;
     IconLoad();
-    SetWindowTextW(l_text, WithVersion(WindowText(l_text)).c_str());
+    AppendVersion(l_text);
     TempDir = EnvironmentVariable(L"TEMP");
-    lookup_.emplace(kLookupUrl, TempDir);
+    if (!TempDir) return false;
+    replyFile_ = HeapArray<wchar_t>(ReplyFileChars(TempDir));
+    if (!replyFile_) return false;
+    WriteReplyFilePath(TempDir, {replyFile_.data(), replyFile_.size()});
+    lookup_.emplace(kLookupUrl, replyFile_.data());
     RefreshInfo();
     SetTimer(hwnd_, kRefreshTimer, kRefreshIntervalMs, nullptr);
     return true;

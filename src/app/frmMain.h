@@ -4,11 +4,11 @@
 #include <windows.h>
 
 #include <optional>
-#include <string>
 
 #include "Handles.h"
 #include "Layout.h"
 #include "LookupCycle.h"
+#include "Memory.h"
 #include "Pictures.h"
 
 namespace kestrin {
@@ -20,7 +20,8 @@ public:
     frmMain& operator=(const frmMain&) = delete;
     ~frmMain();
 
-    // Creates the window hidden and runs start-up; false when the window cannot exist.
+    // Creates the window hidden and runs start-up; false when the window cannot exist or
+    // there is no memory for start-up.
     bool Load();
     // Shows the window, centred, with the focus on the refresh button.
     void Show();
@@ -84,7 +85,8 @@ private:
     UniqueFont boxFont_;
     UniqueFont labelFont_;
 
-    std::wstring TempDir;
+    HeapArray<wchar_t> TempDir;
+    HeapArray<wchar_t> replyFile_;
     std::optional<LookupCycle> lookup_;
 };
 

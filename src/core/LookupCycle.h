@@ -1,9 +1,13 @@
 #pragma once
 // One lookup cycle: fetch the service's reply into a file, show what it says, remove the
-// file. The platform side is behind LookupPort so that the step order and the failure
-// rules can be checked without Windows.
+// file. The platform side is a port, so that the step order and the failure rules can be
+// checked without Windows.
 
-#include <string>
+#include <concepts>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
 
 #include "Reply.h"
 
@@ -11,35 +15,66 @@ namespace kestrin {
 
 inline constexpr std::wstring_view kReplyFileName = L"ipx.log";
 
-// TEMP is used exactly as given: no separator is added or removed, and an empty TEMP
-// gives a file at the root of the current drive.
-std::wstring ReplyFileIn(const std::wstring& tempDir);
+// Characters of the reply file's path in tempDir, its closing NUL included.
+constexpr std::size_t ReplyFileChars(std::wstring_view tempDir) noexcept {
+    return tempDir.size() + 1 + kReplyFileName.size() + 1;
+}
 
-class LookupPort {
-public:
-    virtual ~LookupPort() = default;
-    virtual void ForgetCachedReply(const std::wstring& url) = 0;
-    // True only when the whole body of a successful reply was stored in file; on false
-    // no file of this cycle remains.
-    virtual bool Download(const std::wstring& url, const std::wstring& file) = 0;
-    // The file's bytes; empty when it cannot be opened or read.
-    virtual std::string ReadReply(const std::wstring& file) = 0;
-    virtual void DeleteReply(const std::wstring& file) = 0;
-    virtual void ShowAnswers(const Answers& answers) = 0;
+// Writes tempDir, a backslash, the file name and a NUL into out, which holds
+// ReplyFileChars(tempDir) characters. TEMP is used exactly as given: no separator is added
+// or removed, and an empty TEMP gives a file at the root of the current drive.
+void WriteReplyFilePath(std::wstring_view tempDir, std::span<wchar_t> out) noexcept;
+
+// The platform steps of a cycle. ReadReply gives the file's bytes (empty when the file
+// cannot be opened or read) in anything that views as text, or nothing when there is no
+// memory to read it into.
+template <typename Port>
+concept LookupPort = requires(Port& port, const wchar_t* text, const Answers& answers) {
+    port.ForgetCachedReply(text);
+    // True only when the whole body of a successful reply was stored in the file; on
+    // false no file of this cycle remains.
+    { port.Download(text, text) } -> std::same_as<bool>;
+    { *port.ReadReply(text) } -> std::convertible_to<std::string_view>;
+    port.DeleteReply(text);
+    port.ShowAnswers(answers);
 };
 
 class LookupCycle {
 public:
-    LookupCycle(std::wstring url, std::wstring tempDir);
+    // Both texts are NUL-terminated and outlive the cycle.
+    LookupCycle(const wchar_t* url, const wchar_t* replyFile) noexcept
+        : url_(url), replyFile_(replyFile) {}
 
     // Runs one cycle unless one is already running (a timer tick or a click that
     // arrives while the download waits must not share the file); returns whether it ran.
-    bool Run(LookupPort& port);
+    template <LookupPort Port>
+    bool Run(Port& port);
 
 private:
-    std::wstring url_;
-    std::wstring replyFile_;
+    void RunSteps(auto& port);
+
+    const wchar_t* url_;
+    const wchar_t* replyFile_;
     bool running_ = false;
 };
+
+template <LookupPort Port>
+bool LookupCycle::Run(Port& port) {
+    if (running_) return false;
+    running_ = true;
+    RunSteps(port);
+    running_ = false;
+    return true;
+}
+
+void LookupCycle::RunSteps(auto& port) {
+    port.ForgetCachedReply(url_);
+    if (!port.Download(url_, replyFile_)) return;
+    // No memory to read into counts as a failed download: the last answers stay.
+    if (const auto reply = port.ReadReply(replyFile_)) {
+        port.ShowAnswers(AnswersFromReply(std::string_view(*reply)));
+    }
+    port.DeleteReply(replyFile_);
+}
 
 }  // namespace kestrin

@@ -2,34 +2,33 @@
 
 namespace kestrin {
 
-std::vector<std::string> SplitReplyLines(std::string_view text) {
-    std::vector<std::string> lines;
-    if (text.empty()) return lines;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t lf = text.find('\n', start);
-        if (lf == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            return lines;
-        }
-        lines.emplace_back(text.substr(start, lf - start));
-        start = lf + 1;
+// Views are cut by hand: string_view::substr may throw, and the program has no exceptions.
+bool ReplyLines::Next(std::string_view& line) noexcept {
+    if (done_) return false;
+    const std::size_t lf = rest_.find('\n');
+    if (lf == std::string_view::npos) {
+        line = rest_;
+        done_ = true;
+        return true;
     }
+    line = std::string_view(rest_.data(), lf);
+    rest_ = std::string_view(rest_.data() + lf + 1, rest_.size() - lf - 1);
+    return true;
 }
 
 namespace {
 
-std::string LineOrFallback(const std::vector<std::string>& lines, std::size_t index,
-                           std::string_view fallback) {
-    if (index < lines.size() && !lines[index].empty()) return lines[index];
-    return std::string(fallback);
+std::string_view LineOrFallback(ReplyLines& lines, std::string_view fallback) {
+    std::string_view line;
+    return lines.Next(line) && !line.empty() ? line : fallback;
 }
 
 }  // namespace
 
-Answers AnswersFromReply(std::string_view text) {
-    const auto lines = SplitReplyLines(text);
-    return {LineOrFallback(lines, 0, kNoAddressText), LineOrFallback(lines, 1, kNoHostText)};
+Answers AnswersFromReply(std::string_view text) noexcept {
+    ReplyLines lines(text);
+    const std::string_view address = LineOrFallback(lines, kNoAddressText);
+    return {address, LineOrFallback(lines, kNoHostText)};
 }
 
 }  // namespace kestrin

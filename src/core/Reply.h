@@ -1,9 +1,8 @@
 #pragma once
 // What the lookup service's reply means for the two boxes of the window.
 
-#include <string>
+#include <cstddef>
 #include <string_view>
-#include <vector>
 
 namespace kestrin {
 
@@ -13,17 +12,28 @@ inline constexpr std::string_view kNoHostText = "<unable to parse hostname>";
 // A valid reply is a few dozen bytes; anything past this is not a reply of ours.
 inline constexpr std::size_t kMaxReplyBytes = 64 * 1024;
 
-// Splits at LF only: a CR before the LF stays part of its line. An empty text has no
-// lines; a text ending in LF has an empty last line.
-std::vector<std::string> SplitReplyLines(std::string_view text);
+// Walks a reply's lines, split at LF only: a CR before the LF stays part of its line.
+// An empty text has no lines; a text ending in LF has an empty last line.
+class ReplyLines {
+public:
+    explicit constexpr ReplyLines(std::string_view text) noexcept
+        : rest_(text), done_(text.empty()) {}
 
-struct Answers {
-    std::string address;  // for t_public
-    std::string host;     // for t_host
+    // The next line, or false when there are no more.
+    bool Next(std::string_view& line) noexcept;
+
+private:
+    std::string_view rest_;
+    bool done_;
 };
 
-// Line 1 and line 2 of the reply as shown, with the fallback text for a line that is
+// Views of line 1 and line 2 of the reply, or of the fallback text for a line that is
 // empty or missing. Lines past the second are ignored.
-Answers AnswersFromReply(std::string_view text);
+struct Answers {
+    std::string_view address;  // for t_public
+    std::string_view host;     // for t_host
+};
+
+Answers AnswersFromReply(std::string_view text) noexcept;
 
 }  // namespace kestrin

@@ -1,15 +1,29 @@
 #include "Version.h"
 
+#include <algorithm>
+
 #define KESTRIN_WIDE_TEXT(x) L## #x
 #define KESTRIN_NUMBER_TEXT(x) KESTRIN_WIDE_TEXT(x)
 
 namespace kestrin {
+namespace {
 
 // Spelled out when compiled: number formatting would pull a printf into the program.
-std::wstring WithVersion(const std::wstring& caption) {
-    return caption + L"   Ver. " KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MAJOR) L"."
-                     KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MINOR) L"."
-                     KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_REVISION);
+constexpr std::wstring_view kVersionSuffix =
+    L"   Ver. " KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MAJOR) L"."
+    KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MINOR) L"." KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_REVISION);
+
+}  // namespace
+
+std::size_t WithVersion(std::wstring_view caption, std::span<wchar_t> out) noexcept {
+    if (out.empty()) return 0;
+    const std::size_t room = out.size() - 1;
+    const std::size_t suffix = std::min(kVersionSuffix.size(), room);
+    const std::size_t kept = std::min(caption.size(), room - suffix);
+    wchar_t* at = std::copy_n(caption.data(), kept, out.data());
+    at = std::copy_n(kVersionSuffix.data(), suffix, at);
+    *at = L'\0';
+    return kept + suffix;
 }
 
 }  // namespace kestrin

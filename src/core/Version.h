@@ -6,12 +6,16 @@
 #define KESTRIN_VERSION_REVISION 0
 
 #ifndef RC_INVOKED
-#include <string>
+#include <cstddef>
+#include <span>
+#include <string_view>
 
 namespace kestrin {
 
-// "Kestrin" becomes "Kestrin   Ver. 1.0.0".
-std::wstring WithVersion(const std::wstring& caption);
+// Writes the caption followed by its version ("Kestrin" becomes "Kestrin   Ver. 1.0.0")
+// and a NUL into out, cutting the caption where out is too small for both; returns the
+// characters written before the NUL.
+std::size_t WithVersion(std::wstring_view caption, std::span<wchar_t> out) noexcept;
 
 }  // namespace kestrin
 #endif

@@ -1,46 +1,59 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "LookupCycle.h"
 
-using kestrin::Answers;
 using kestrin::LookupCycle;
-using kestrin::LookupPort;
-using kestrin::ReplyFileIn;
 
 namespace {
 
+struct ShownAnswers {
+    std::string address;
+    std::string host;
+};
+
 // Records every platform step of a cycle, in order, as one line each.
-class RecordingPort : public LookupPort {
+class RecordingPort {
 public:
     bool downloadSucceeds = true;
-    std::string reply;
+    std::optional<std::string> reply = std::string();
     std::function<void()> duringDownload;
     std::vector<std::wstring> steps;
-    std::vector<Answers> shown;
+    std::vector<ShownAnswers> shown;
 
-    void ForgetCachedReply(const std::wstring& url) override { steps.push_back(L"forget " + url); }
-    bool Download(const std::wstring& url, const std::wstring& file) override {
-        steps.push_back(L"download " + url + L" -> " + file);
+    void ForgetCachedReply(const wchar_t* url) { steps.push_back(L"forget " + std::wstring(url)); }
+    bool Download(const wchar_t* url, const wchar_t* file) {
+        steps.push_back(L"download " + std::wstring(url) + L" -> " + file);
         if (auto once = std::exchange(duringDownload, nullptr)) once();
         return downloadSucceeds;
     }
-    std::string ReadReply(const std::wstring& file) override {
-        steps.push_back(L"read " + file);
+    std::optional<std::string> ReadReply(const wchar_t* file) {
+        steps.push_back(L"read " + std::wstring(file));
         return reply;
     }
-    void DeleteReply(const std::wstring& file) override { steps.push_back(L"delete " + file); }
-    void ShowAnswers(const Answers& answers) override {
+    void DeleteReply(const wchar_t* file) { steps.push_back(L"delete " + std::wstring(file)); }
+    void ShowAnswers(const kestrin::Answers& answers) {
         steps.push_back(L"show");
-        shown.push_back(answers);
+        shown.push_back({std::string(answers.address), std::string(answers.host)});
     }
 };
+static_assert(kestrin::LookupPort<RecordingPort>);
 
 const std::wstring kUrl = L"http://127.0.0.1:1/cgi-bin/ipx.cgi";
+const std::wstring kFile = L"C:\\T\\ipx.log";
+
+std::wstring ReplyFileIn(std::wstring_view tempDir) {
+    std::wstring path(kestrin::ReplyFileChars(tempDir), L'#');
+    kestrin::WriteReplyFilePath(tempDir, path);
+    EXPECT_EQ(path.back(), L'\0') << "the path ends in its NUL, exactly at the end";
+    path.pop_back();
+    return path;
+}
 
 }  // namespace
 
@@ -54,15 +67,14 @@ TEST(ReplyFile, IsTempFollowedByBackslashAndNameWithNothingAddedOrRemoved) {
 TEST(LookupCycle, SuccessfulDownloadIsReadShownAndDeletedInThatOrder) {
     RecordingPort port;
     port.reply = "198.51.100.2\nhost.example\n";
-    LookupCycle cycle(kUrl, L"C:\\T");
+    LookupCycle cycle(kUrl.c_str(), kFile.c_str());
 
     EXPECT_TRUE(cycle.Run(port));
 
-    const std::wstring file = L"C:\\T\\ipx.log";
     EXPECT_EQ(port.steps, (std::vector<std::wstring>{L"forget " + kUrl,
-                                                     L"download " + kUrl + L" -> " + file,
-                                                     L"read " + file, L"show",
-                                                     L"delete " + file}));
+                                                     L"download " + kUrl + L" -> " + kFile,
+                                                     L"read " + kFile, L"show",
+                                                     L"delete " + kFile}));
     ASSERT_EQ(port.shown.size(), 1u);
     EXPECT_EQ(port.shown[0].address, "198.51.100.2");
     EXPECT_EQ(port.shown[0].host, "host.example");
@@ -71,7 +83,7 @@ TEST(LookupCycle, SuccessfulDownloadIsReadShownAndDeletedInThatOrder) {
 TEST(LookupCycle, FailedDownloadChangesNothingAndTouchesNoFile) {
     RecordingPort port;
     port.downloadSucceeds = false;
-    LookupCycle cycle(kUrl, L"C:\\T");
+    LookupCycle cycle(kUrl.c_str(), kFile.c_str());
 
     cycle.Run(port);
 
@@ -81,20 +93,31 @@ TEST(LookupCycle, FailedDownloadChangesNothingAndTouchesNoFile) {
 
 TEST(LookupCycle, UnreadableReplyShowsBothFallbacksAndStillDeletes) {
     RecordingPort port;  // ReadReply gives the empty text, as for a vanished file
-    LookupCycle cycle(kUrl, L"C:\\T");
+    LookupCycle cycle(kUrl.c_str(), kFile.c_str());
 
     cycle.Run(port);
 
     ASSERT_EQ(port.shown.size(), 1u);
     EXPECT_EQ(port.shown[0].address, "<unable to parse ip adress>");
     EXPECT_EQ(port.shown[0].host, "<unable to parse hostname>");
-    EXPECT_EQ(port.steps.back(), L"delete C:\\T\\ipx.log");
+    EXPECT_EQ(port.steps.back(), L"delete " + kFile);
+}
+
+TEST(LookupCycle, NoMemoryToReadIntoKeepsTheLastAnswersAndStillDeletes) {
+    RecordingPort port;
+    port.reply = std::nullopt;
+    LookupCycle cycle(kUrl.c_str(), kFile.c_str());
+
+    cycle.Run(port);
+
+    EXPECT_TRUE(port.shown.empty());
+    EXPECT_EQ(port.steps.back(), L"delete " + kFile);
 }
 
 TEST(LookupCycle, ACycleRequestedWhileOneRunsIsSkippedAndLaterOnesRunAgain) {
     RecordingPort port;
     port.reply = "1.1.1.1\nh\n";
-    LookupCycle cycle(kUrl, L"C:\\T");
+    LookupCycle cycle(kUrl.c_str(), kFile.c_str());
     bool nestedRan = true;
     port.duringDownload = [&] { nestedRan = cycle.Run(port); };
 

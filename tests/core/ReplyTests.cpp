@@ -1,11 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "Reply.h"
 
 using kestrin::AnswersFromReply;
-using kestrin::SplitReplyLines;
 
 namespace {
+
+std::vector<std::string> SplitReplyLines(std::string_view text) {
+    std::vector<std::string> lines;
+    kestrin::ReplyLines reader(text);
+    for (std::string_view line; reader.Next(line);) lines.emplace_back(line);
+    return lines;
+}
 
 void ExpectAnswers(std::string_view reply, std::string_view address, std::string_view host) {
     const auto answers = AnswersFromReply(reply);

@@ -20,4 +20,6 @@ TEST(TrayCallback, DecodesTheMessageFromTheLowWordOnly) {
     EXPECT_EQ(DecodeTrayCallback(0x00010205), TrayAction::OpenMenu);
     EXPECT_EQ(DecodeTrayCallback(0x02030000), TrayAction::None);
     EXPECT_EQ(DecodeTrayCallback(482), TrayAction::None);
+    EXPECT_EQ(DecodeTrayCallback(0x1203), TrayAction::None) << "every bit of the low word counts";
+    EXPECT_EQ(DecodeTrayCallback(0x8205), TrayAction::None);
 }

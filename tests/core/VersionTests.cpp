@@ -1,8 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+
 #include "Version.h"
 
+namespace {
+
+template <std::size_t N>
+std::wstring Versioned(std::wstring_view caption) {
+    std::array<wchar_t, N> out;
+    out.fill(L'#');
+    const std::size_t length = kestrin::WithVersion(caption, out);
+    EXPECT_EQ(out[length], L'\0') << "the text ends in a NUL";
+    return {out.data(), length};
+}
+
+}  // namespace
+
 TEST(VersionCaption, AppendsThreeBlanksVerOneBlankAndTheDottedVersion) {
-    EXPECT_EQ(kestrin::WithVersion(L"Kestrin"), L"Kestrin   Ver. 1.0.0");
-    EXPECT_EQ(kestrin::WithVersion(L""), L"   Ver. 1.0.0");
+    EXPECT_EQ(Versioned<64>(L"Kestrin"), L"Kestrin   Ver. 1.0.0");
+    EXPECT_EQ(Versioned<64>(L""), L"   Ver. 1.0.0");
+    EXPECT_EQ(Versioned<21>(L"Kestrin"), L"Kestrin   Ver. 1.0.0") << "exactly room enough";
+}
+
+TEST(VersionCaption, ATooSmallPlaceCutsTheCaptionBeforeTheVersion) {
+    EXPECT_EQ(Versioned<20>(L"Kestrin"), L"Kestri   Ver. 1.0.0");
+    EXPECT_EQ(Versioned<5>(L"Kestrin"), L"   V");
+    std::array<wchar_t, 1> nulOnly{L'#'};
+    EXPECT_EQ(kestrin::WithVersion(L"Kestrin", nulOnly), 0u);
+    EXPECT_EQ(nulOnly[0], L'\0');
+    EXPECT_EQ(kestrin::WithVersion(L"Kestrin", std::span<wchar_t>()), 0u) << "no room, no write";
 }

@@ -56,6 +56,18 @@ std::string Convert(std::uint8_t mode, std::wstring_view text) {
     return bytes;
 }
 
+// The converter is a plain function, so what it needs and what it saw live here.
+std::uint8_t converterMode = 0;
+std::wstring handedToConverter;
+
+std::size_t ConvertInto(std::wstring_view text, std::span<char> out) {
+    handedToConverter = text;
+    const std::string bytes = Convert(converterMode, text);
+    const std::size_t count = std::min(bytes.size(), out.size());
+    std::copy_n(bytes.begin(), count, out.begin());
+    return count;
+}
+
 std::uint32_t NumberAt(const std::array<std::uint8_t, kestrin::kIconRecordBytes>& bytes,
                        std::size_t offset) {
     std::uint32_t value = 0;
@@ -82,27 +94,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(record.hWnd == numbers[0] && record.uID == numbers[1] && record.uFlags == numbers[2] &&
                 record.uCallbackMessage == numbers[3] && record.hIcon == numbers[4],
             "the numbers are kept as given");
-    Require(record.szTip.size() == kestrin::kTipChars, "the tip field is always 64 characters");
+    const std::wstring_view field(record.szTip.data(), record.szTip.size());
     const std::size_t kept = std::min(tip.size(), kestrin::kTipChars - 1);
-    Require(record.szTip.compare(0, kept, tip, 0, kept) == 0, "the tip's start is kept as given");
+    Require(field.compare(0, kept, tip, 0, kept) == 0, "the tip's start is kept as given");
     Require(record.szTip[kept] == L'\0', "the kept tip is followed by a NUL");
     for (std::size_t i = kept + 1; i < record.szTip.size(); ++i) {
         Require(record.szTip[i] == L' ', "blanks fill the field after the NUL");
     }
 
-    std::wstring handed;
-    const auto bytes = kestrin::IconRecordBytes(record, [&](std::wstring_view text) {
-        handed = text;
-        return Convert(mode, text);
-    });
-    Require(handed == record.szTip, "the converter is given the whole tip field");
+    converterMode = mode;
+    const auto bytes = kestrin::IconRecordBytes(record, ConvertInto);
+    Require(handedToConverter == field, "the converter is given the whole tip field");
     Require(bytes.size() == 88, "the record is 88 bytes");
     Require(bytes[0] == 88 && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0,
             "the record starts with 88, little-endian");
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         Require(NumberAt(bytes, 4 * (i + 1)) == numbers[i], "each number little-endian in its place");
     }
-    const std::string converted = Convert(mode, record.szTip);
+    const std::string converted =
+        Convert(mode, field).substr(0, kestrin::kMaxTipBytes);
     const bool tooLong = converted.size() > kestrin::kTipChars;
     for (std::size_t i = 0; i < kestrin::kTipChars; ++i) {
         const std::uint8_t byte = bytes[24 + i];

@@ -7,12 +7,15 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 using fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view reply = fuzz::AsText(data, size);
-    const auto lines = kestrin::SplitReplyLines(reply);
+    std::vector<std::string_view> lines;
+    kestrin::ReplyLines reader(reply);
+    for (std::string_view line; reader.Next(line);) lines.push_back(line);
 
     if (reply.empty()) {
         Require(lines.empty(), "an empty reply has no lines");
@@ -29,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(joined == reply, "the lines joined with line feeds give back the reply");
 
     const auto answers = kestrin::AnswersFromReply(reply);
-    const std::string_view first = !lines.empty() ? std::string_view(lines[0]) : "";
-    const std::string_view second = lines.size() > 1 ? std::string_view(lines[1]) : "";
+    const std::string_view first = !lines.empty() ? lines[0] : "";
+    const std::string_view second = lines.size() > 1 ? lines[1] : "";
     Require(answers.address == (first.empty() ? kestrin::kNoAddressText : first),
             "the address is line 1, or its fallback when line 1 is empty or missing");
     Require(answers.host == (second.empty() ? kestrin::kNoHostText : second),

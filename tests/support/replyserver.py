@@ -25,9 +25,17 @@ BODIES = {
     "lead_lf": b"\nonly-host.example\n",
     "three": b"192.0.2.3\nthree.example\nextra line\n",
     "other": b"192.0.2.99\nother.example\n",
-    "max": b"192.0.2.64\nmax.example\n" + b"x" * (64 * 1024 - 24),
     "oversize": b"192.0.2.65\nbig.example\n" + b"x" * (64 * 1024),
 }
+
+
+def padded_to(size, head):
+    return head + b"x" * (size - len(head))
+
+
+# The reply limit's edge: 64 KiB is a reply, one byte more is not.
+BODIES["max"] = padded_to(64 * 1024, b"192.0.2.64\nmax.example\n")
+BODIES["over_by_one"] = padded_to(64 * 1024 + 1, b"192.0.2.66\nover.example\n")
 STATUS = {"e404": 404, "e500": 500}
 # What a soak draws from: every shape of good reply and every way of failing.
 RANDOM_REPLIES = ["two", "crlf", "empty", "one", "lead_lf", "three", "other", "e404", "e500",

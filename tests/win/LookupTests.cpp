@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "LookupCycle.h"
+#include "Memory.h"
 #include "WinLookupPort.h"
 #include "WinTestSupport.h"
 
@@ -26,7 +27,9 @@ protected:
     ~RealLookup() override { DestroyWindow(parent_); }
 
     void RunCycle(const std::wstring& url, const std::wstring& tempDir) {
-        LookupCycle cycle(url, tempDir);
+        std::wstring replyFile(ReplyFileChars(tempDir), L'\0');
+        WriteReplyFilePath(tempDir, replyFile);
+        LookupCycle cycle(url.c_str(), replyFile.c_str());
         WinLookupPort port(address_, host_);
         cycle.Run(port);
     }
@@ -87,8 +90,47 @@ TEST_P(FailedDownload, KeepsTheLastAnswersAndLeavesNoFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(HttpErrorsAndBrokenBodies, FailedDownload,
-                         ::testing::Values(L"e404", L"e500", L"oversize", L"cut"),
+                         ::testing::Values(L"e404", L"e500", L"oversize", L"over_by_one",
+                                           L"cut"),
                          [](const auto& test) { return NameOf(test.param); });
+
+// Refuses the allocation numbered refusedAt, counting from 1, and serves the rest.
+class RefuseOneAllocation {
+public:
+    explicit RefuseOneAllocation(int refusedAt) {
+        seen_ = 0;
+        refusedAt_ = refusedAt;
+        SetAllocationHook([](std::size_t) { return ++seen_ != refusedAt_; });
+    }
+    ~RefuseOneAllocation() { SetAllocationHook(nullptr); }
+    RefuseOneAllocation(const RefuseOneAllocation&) = delete;
+    RefuseOneAllocation& operator=(const RefuseOneAllocation&) = delete;
+
+    static int Seen() { return seen_; }
+
+private:
+    static inline int seen_ = 0;
+    static inline int refusedAt_ = 0;
+};
+
+TEST_F(RealLookup, EveryAllocationRefusedInTurnKeepsTheLastAnswersAndLeavesNoFile) {
+    int allocations = 0;
+    {
+        const RefuseOneAllocation none(0);
+        RunCycleFor(L"other");
+        allocations = RefuseOneAllocation::Seen();
+    }
+    ASSERT_GT(allocations, 0);
+    for (int refused = 1; refused <= allocations; ++refused) {
+        SetWindowTextW(address_, kPrevAddress.c_str());
+        SetWindowTextW(host_, kPrevHost.c_str());
+        const RefuseOneAllocation refuse(refused);
+        RunCycleFor(L"two");
+        EXPECT_EQ(Address(), kPrevAddress) << "allocation " << refused << " refused";
+        EXPECT_EQ(Host(), kPrevHost) << "allocation " << refused << " refused";
+        EXPECT_TRUE(temp_.IsEmpty()) << "allocation " << refused << " refused";
+    }
+}
 
 TEST_F(RealLookup, ClosedPortKeepsTheLastAnswersAndLeavesNoFile) {
     RunCycle(L"http://127.0.0.1:1/cgi-bin/ipx.cgi", temp_.path());

@@ -9,6 +9,7 @@
 
 #include "KestrinProcess.h"
 #include "Layout.h"
+#include "Memory.h"
 #include "ScreenCapture.h"
 #include "WinTestSupport.h"
 #include "frmMain.h"
@@ -61,6 +62,12 @@ protected:
         auto handle = reinterpret_cast<HFONT>(SendMessageW(Control(id), WM_GETFONT, 0, 0));
         GetObjectW(handle, sizeof font, &font);
         return font;
+    }
+
+    ScreenCapture Shot() const {
+        SetForegroundWindow(Main());
+        Pump(500);
+        return ScreenCapture(Main());
     }
 
     const int dpi_ = SystemDpi();
@@ -182,9 +189,7 @@ std::wstring ArtifactPath(const std::wstring& name) {
 }
 
 TEST_F(Window, ScreenShowsStripsCloseCrossBoxesAndWhiteButtonWhereDesigned) {
-    SetForegroundWindow(Main());
-    Pump(500);
-    const ScreenCapture shot(Main());
+    const ScreenCapture shot = Shot();
     EXPECT_TRUE(shot.SaveBmp(ArtifactPath(L"window-" + std::to_wstring(dpi_) + L"dpi.bmp")));
     if (dpi_ != layout::kBaseDpi) GTEST_SKIP() << "pixel places are checked at 96 DPI";
 
@@ -229,6 +234,17 @@ TEST_F(Window, ScreenShowsStripsCloseCrossBoxesAndWhiteButtonWhereDesigned) {
     EXPECT_FALSE(shot.At(312 + 88, 80 + 24).IsWhite()) << "its frame shows";
 }
 
+// The references were taken from the window as first built, both boxes filled with the
+// server's "two" reply; the window must stay the same to the pixel.
+TEST_F(Window, LooksPixelForPixelLikeItsReferencePicture) {
+    if (dpi_ != layout::kBaseDpi && dpi_ != 144) GTEST_SKIP() << "references exist for 96 and 144 DPI";
+    const std::wstring name = L"window-" + std::to_wstring(dpi_) + L"dpi.png";
+    const auto reference = ScreenCapture::FromFile(std::wstring(KESTRIN_TEST_DATA) + L"/" + name);
+    ASSERT_TRUE(reference.has_value()) << "cannot read the reference picture";
+    EXPECT_EQ(Shot().DifferingPixels(*reference), 0u)
+        << "pixels differ from the reference; the screenshot test keeps the window's picture";
+}
+
 std::vector<std::wstring> menuRowsSeen;
 
 // Runs inside the menu's own loop: reads the open menu's rows, then closes it.
@@ -254,6 +270,20 @@ TEST_F(Window, TrayRightClickOpensShowASeparatorAndExit) {
     SetTimer(nullptr, 0, 300, ReadTheOpenMenuThenCloseIt);
     SendMessageW(Main(), WM_KESTRIN_TRAY, 1, WM_RBUTTONUP);
     EXPECT_EQ(menuRowsSeen, (std::vector<std::wstring>{L"Show", L"-", L"Exit"}));
+}
+
+TEST(StartUpWithoutMemory, FailsAndLeavesNoIcon) {
+    HWND window = nullptr;
+    {
+        frmMain refused(GetModuleHandleW(nullptr));
+        SetAllocationHook([](std::size_t) { return false; });
+        const bool loaded = refused.Load();
+        SetAllocationHook(nullptr);
+        window = refused.hWnd();
+        EXPECT_FALSE(loaded) << "wWinMain ends with exit code 1 when start-up fails";
+    }
+    ASSERT_NE(window, nullptr) << "the window existed, so the icon had been added";
+    EXPECT_FALSE(TrayHasIcon(window, 1)) << "the icon went with the window";
 }
 
 TEST(WindowAtAnotherDpi, EverythingScalesAt144Dpi) {
