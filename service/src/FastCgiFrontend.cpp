@@ -1,7 +1,10 @@
 #include "FastCgiFrontend.h"
 
+#include "RequestBody.h"
+
 #include <fcgiapp.h>
 
+#include <array>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -28,11 +31,34 @@ public:
     }
 
     void Reply(const std::string& bytes) {
+        const bool inputRead = ReadInputToEnd();
         FCGX_PutStr(bytes.data(), static_cast<int>(bytes.size()), request_.out);
+        // Closing, libfcgi waits for the web server to hang up first, so that input still
+        // on its way cannot reset the socket and lose the answer. With the input read to
+        // its end none is left, and the wait would only hold up the next request; a
+        // detached request is closed at once.
+        if (inputRead && !request_.keepConnection) {
+            FCGX_Detach(&request_);
+        }
         FCGX_Finish_r(&request_);
     }
 
 private:
+    // True when the request's input (a body ipx.cgi has no use for) ended within the
+    // bytes it is worth reading.
+    bool ReadInputToEnd() {
+        std::array<char, 4096> buffer;
+        std::size_t total = 0;
+        while (total <= kMaxDiscardedBody) {
+            const int read = FCGX_GetStr(buffer.data(), static_cast<int>(buffer.size()), request_.in);
+            if (read <= 0) {
+                return true;
+            }
+            total += static_cast<std::size_t>(read);
+        }
+        return false;
+    }
+
     FCGX_Request request_{};
 };
 
