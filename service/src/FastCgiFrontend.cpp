@@ -50,7 +50,8 @@ private:
         std::array<char, 4096> buffer;
         std::size_t total = 0;
         while (total <= kMaxDiscardedBody) {
-            const int read = FCGX_GetStr(buffer.data(), static_cast<int>(buffer.size()), request_.in);
+            const int read =
+                FCGX_GetStr(buffer.data(), static_cast<int>(buffer.size()), request_.in);
             if (read <= 0) {
                 return true;
             }
