@@ -13,7 +13,8 @@ build="$KESTRIN_ROOT/build"
 port=18461  # the test build's lookup port, as in scripts/test.sh
 
 build_windows_tree "$build/win-test" \
-  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=1500
+  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=1500 \
+  -DKESTRIN_DOWNLOAD_DEADLINE_MS=2000
 start_virtual_display
 use_wine_prefix "$build/wineprefix"
 use_unmanaged_windows

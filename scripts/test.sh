@@ -20,7 +20,8 @@ echo "== building"
 build_tree "$build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 build_tree "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DKESTRIN_SANITIZE=ON
 build_windows_tree "$build/win-test" \
-  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=1500
+  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=1500 \
+  -DKESTRIN_DOWNLOAD_DEADLINE_MS=2000
 
 status=0
 echo "== native tests"

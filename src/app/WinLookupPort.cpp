@@ -13,7 +13,7 @@ void WinLookupPort::ForgetCachedReply(const wchar_t* url) {
 }
 
 bool WinLookupPort::Download(const wchar_t* url, const wchar_t* file) {
-    return DownloadToFile(url, file);
+    return DownloadToFile(url, file, deadlineMs_);
 }
 
 std::optional<HeapArray<char>> WinLookupPort::ReadReply(const wchar_t* file) {

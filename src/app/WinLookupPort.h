@@ -12,7 +12,8 @@ namespace kestrin {
 
 class WinLookupPort {
 public:
-    WinLookupPort(HWND addressBox, HWND hostBox) : addressBox_(addressBox), hostBox_(hostBox) {}
+    WinLookupPort(HWND addressBox, HWND hostBox, unsigned deadlineMs)
+        : addressBox_(addressBox), hostBox_(hostBox), deadlineMs_(deadlineMs) {}
 
     void ForgetCachedReply(const wchar_t* url);
     bool Download(const wchar_t* url, const wchar_t* file);
@@ -24,6 +25,7 @@ public:
 private:
     HWND addressBox_;
     HWND hostBox_;
+    unsigned deadlineMs_;  // for each download, name resolution included
 };
 static_assert(LookupPort<WinLookupPort>);
 

@@ -93,6 +93,7 @@ bool frmMain::Load() {
     pictures_ = LoadPictures(instance_, dpi_);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     if (!CreateWindowHidden()) return false;
+    LetShellMessageThrough(hwnd_, taskbarCreated_, GetModuleHandleW(L"user32.dll"));
     IconLoad();
     AppendVersion(l_text);
     TempDir = EnvironmentVariable(L"TEMP");
@@ -354,7 +355,7 @@ void frmMain::OnDestroy() {
 }
 
 void frmMain::RefreshInfo() {
-    WinLookupPort port(t_public, t_host);
+    WinLookupPort port(t_public, t_host, kDownloadDeadlineMs);
     lookup_->Run(port);
 }
 

@@ -39,7 +39,7 @@ BODIES["over_by_one"] = padded_to(64 * 1024 + 1, b"192.0.2.66\nover.example\n")
 STATUS = {"e404": 404, "e500": 500}
 # What a soak draws from: every shape of good reply and every way of failing.
 RANDOM_REPLIES = ["two", "crlf", "empty", "one", "lead_lf", "three", "other", "e404", "e500",
-                  "reset", "oversize", "cut", "slow_short"]
+                  "reset", "oversize", "cut", "slow_short", "hang", "trickle"]
 
 
 class State:
@@ -68,6 +68,34 @@ class Handler(BaseHTTPRequestHandler):
         self.wfile.flush()
         self.close_connection = True
 
+    def send_head(self, length):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(length))
+        self.end_headers()
+        self.wfile.flush()
+        self.close_connection = True
+
+    def wait_for_hang_up(self):
+        """Holds the connection until the client gives up on it, or a minute passes."""
+        self.connection.settimeout(60)
+        try:
+            while self.connection.recv(4096):
+                pass
+        except OSError:
+            pass
+        self.close_connection = True
+
+    def trickle(self, body):
+        for at in range(min(len(body), 60)):
+            try:
+                self.wfile.write(body[at:at + 1])
+                self.wfile.flush()
+            except OSError:
+                break
+            time.sleep(1)
+        self.close_connection = True
+
     def reply(self, name):
         if name == "reset":  # hangs up without a word
             self.close_connection = True
@@ -76,8 +104,16 @@ class Handler(BaseHTTPRequestHandler):
         elif name == "cut":  # announces more than it sends, then hangs up
             self.send_body(200, b"192.0.2.77\ncut.exa", declared=200)
         elif name in ("slow", "slow_short"):
-            time.sleep(2 if name == "slow" else 0.3)
+            time.sleep(1 if name == "slow" else 0.3)
             self.send_body(200, BODIES["two"])
+        elif name == "hang":  # reads the request and never answers
+            self.wait_for_hang_up()
+        elif name == "stall":  # headers, then not a byte of the body
+            self.send_head(len(BODIES["two"]))
+            self.wait_for_hang_up()
+        elif name == "trickle":  # headers, then one byte a second of a long body
+            self.send_head(len(BODIES["max"]))
+            self.trickle(BODIES["max"])
         elif name in BODIES:
             self.send_body(200, BODIES[name])
         else:

@@ -75,7 +75,7 @@ const std::map<std::string, std::set<std::string>> kXpSp3Exports = {
     {"wininet.dll",
      {"DeleteUrlCacheEntryW", "HttpOpenRequestW", "HttpQueryInfoW", "HttpSendRequestW",
       "InternetCloseHandle", "InternetConnectW", "InternetCrackUrlW", "InternetOpenUrlW",
-      "InternetOpenW", "InternetReadFile", "InternetSetOptionW"}},
+      "InternetOpenW", "InternetQueryDataAvailable", "InternetReadFile", "InternetSetOptionW"}},
     {"msvcrt.dll",
      {"__p__commode", "__p__fmode", "__p__wcmdln", "__set_app_type", "__setusermatherr",
       "__wgetmainargs", "__winitenv", "_amsg_exit", "_cexit", "_initterm", "_iob", "_onexit",

@@ -121,7 +121,7 @@ HWND KestrinProcess::ShownWindowOfClass(const wchar_t* className) const {
 KestrinProcess::Resources KestrinProcess::CountResources() const {
     return {GetGuiResources(process_.get(), GR_GDIOBJECTS),
             GetGuiResources(process_.get(), GR_USEROBJECTS), CountOpenHandles(process_.get()),
-            CountWindows(processId_)};
+            CountWindows(processId_), CountThreads(processId_)};
 }
 
 HWND KestrinProcess::StripControl(int id) const {

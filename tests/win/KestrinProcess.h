@@ -45,6 +45,7 @@ public:
         DWORD user;
         DWORD handles;
         DWORD windows;
+        DWORD threads;
     };
     Resources CountResources() const;
 

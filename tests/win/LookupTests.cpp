@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "BuildConfig.h"
 #include "LookupCycle.h"
 #include "Memory.h"
 #include "WinLookupPort.h"
@@ -30,7 +31,7 @@ protected:
         std::wstring replyFile(ReplyFileChars(tempDir), L'\0');
         WriteReplyFilePath(tempDir, replyFile);
         LookupCycle cycle(url.c_str(), replyFile.c_str());
-        WinLookupPort port(address_, host_);
+        WinLookupPort port(address_, host_, kDownloadDeadlineMs);
         cycle.Run(port);
     }
     void RunCycleFor(const std::wstring& replyName) {

@@ -1,6 +1,7 @@
-// Thousands of lookup cycles against a server that answers at random: after every cycle
-// the boxes hold exactly what the rules say, no reply file remains, and the program's
-// GDI, USER and kernel objects do not grow. KESTRIN_SOAK_CYCLES sets the count.
+// Thousands of lookup cycles against a server that answers at random, stalls included:
+// after every cycle the boxes hold exactly what the rules say, no reply file remains, and
+// the program's GDI, USER and kernel objects and its threads do not grow.
+// KESTRIN_SOAK_CYCLES sets the count.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "BuildConfig.h"
 #include "ProgramFixture.h"
 
 namespace kestrin::test {
@@ -57,6 +59,7 @@ protected:
             const auto now = kestrin_->CountResources();
             least.handles = std::min(least.handles, now.handles);
             least.windows = std::min(least.windows, now.windows);
+            least.threads = std::min(least.threads, now.threads);
         }
         return least;
     }
@@ -94,12 +97,16 @@ TEST_F(Soak, BoxesFollowTheRulesAndNothingGrowsOverManyRandomCycles) {
         ASSERT_TRUE(NoReplyFileRemains()) << "cycle " << cycle;
         if (cycle == 20) settled = SteadyResources();
     }
+    // An abandoned worker ends once its socket wait times out, a deadline after it began.
+    ChooseServerReply(L"two");
+    Sleep(3 * kDownloadDeadlineMs);
     const auto end = SteadyResources();
     EXPECT_EQ(end.gdi, settled.gdi);
     EXPECT_EQ(end.user, settled.user);
     EXPECT_LE(end.handles, settled.handles);
     EXPECT_GT(settled.handles, 0u) << "the count must see the program's own handles";
     EXPECT_EQ(end.windows, settled.windows);
+    EXPECT_LE(end.threads, settled.threads) << "abandoned download workers must not pile up";
     EXPECT_EQ(kestrin_->ShownWindowOfClass(L"#32770"), nullptr) << "no message box";
 }
 

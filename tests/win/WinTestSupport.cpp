@@ -1,6 +1,7 @@
 #include "WinTestSupport.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 #include <wininet.h>
 
 #include <cstdint>
@@ -100,6 +101,17 @@ DWORD CountWindows(DWORD processId) {
     std::pair<DWORD, DWORD> count{processId, 0};
     EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
     return count.second;
+}
+
+DWORD CountThreads(DWORD processId) {
+    const UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD count = 0;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry))
+        count += entry.th32OwnerProcessID == processId;
+    return count;
 }
 
 bool FileExists(const std::wstring& path) {

@@ -45,6 +45,7 @@ private:
 // when it can be duplicated from there; windows are counted top-level and child.
 DWORD CountOpenHandles(HANDLE process);
 DWORD CountWindows(DWORD processId);
+DWORD CountThreads(DWORD processId);
 
 // Sets the system DPI that programs started from now on see; restores it when done.
 class ScopedSystemDpi {

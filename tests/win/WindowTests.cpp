@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "IconExchangeWin.h"
 #include "KestrinProcess.h"
 #include "Layout.h"
 #include "Memory.h"
@@ -284,6 +285,17 @@ TEST(StartUpWithoutMemory, FailsAndLeavesNoIcon) {
     }
     ASSERT_NE(window, nullptr) << "the window existed, so the icon had been added";
     EXPECT_FALSE(TrayHasIcon(window, 1)) << "the icon went with the window";
+}
+
+TEST(ShellBroadcast, IsLetThroughTheElevationFilterWhereTheFilterExistsAndSkippedWhereNot) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    EXPECT_TRUE(LetShellMessageThrough(window, taskbarCreated, GetModuleHandleW(L"user32.dll")));
+    EXPECT_FALSE(LetShellMessageThrough(window, taskbarCreated, GetModuleHandleW(L"kernel32.dll")))
+        << "a user32 without the filter, as on Windows XP and Vista";
+    EXPECT_FALSE(LetShellMessageThrough(window, taskbarCreated, nullptr));
+    DestroyWindow(window);
 }
 
 TEST(WindowAtAnotherDpi, EverythingScalesAt144Dpi) {

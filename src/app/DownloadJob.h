@@ -1,0 +1,61 @@
+#pragma once
+// One download on a worker thread that the window's thread waits for, and abandons at
+// the deadline. A synchronous WinINet call that resolves a name or waits on a silent
+// server cannot be bounded on the thread that makes it; a worker's can.
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <utility>
+
+#include "Memory.h"
+
+namespace kestrin {
+
+class DownloadJob {
+public:
+    // The body of url when the server answered 2xx with the whole of it within
+    // deadlineMs, else an empty array: a failed download.
+    static HeapArray<char> Fetch(const wchar_t* url, DWORD deadlineMs) noexcept;
+
+    DownloadJob(const DownloadJob&) = delete;
+    DownloadJob& operator=(const DownloadJob&) = delete;
+
+private:
+    DownloadJob(HeapArray<wchar_t> url, DWORD deadlineMs) noexcept;
+    ~DownloadJob();
+
+    // Nullptr when there is no memory or thread for the job.
+    static DownloadJob* Start(const wchar_t* url, DWORD deadlineMs) noexcept;
+    // Waits for the worker until the deadline; past it, abandons the worker: closing its
+    // handles makes a blocked WinINet call return, and from then on the worker touches
+    // nothing but this job.
+    HeapArray<char> Finish() noexcept;
+    // Gives up one thread's share; the last of the two frees the job.
+    void Release() noexcept;
+
+    static DWORD WINAPI Worker(void* job);
+    void FetchBody() noexcept;
+    HeapArray<char> ReadBody(HINTERNET request) noexcept;
+    // Hands a new handle to the job, or closes it at once when the job is abandoned.
+    bool Keep(HINTERNET& slot, HINTERNET handle) noexcept;
+    bool ShouldStop() noexcept;
+    DWORD MillisecondsLeft() const noexcept;
+    void CloseHandles() noexcept;
+
+    HeapArray<wchar_t> url_;
+    const DWORD deadlineMs_;
+    const DWORD startTick_;
+    HANDLE done_;  // manual reset, set by the worker as it ends
+    volatile LONG shares_ = 2;
+
+    CRITICAL_SECTION lock_;  // guards the four below
+    bool abandoned_ = false;
+    HINTERNET session_ = nullptr;
+    HINTERNET connection_ = nullptr;
+    HINTERNET request_ = nullptr;
+
+    HeapArray<char> body_;  // the worker's result, read once done_ is set
+};
+
+}  // namespace kestrin
