@@ -14,6 +14,7 @@ source "$here/pid-file.sh"
 source "$here/loopback.sh"
 source "$here/conf-copy.sh"
 source "$here/fastcgi-responder.sh"
+source "$here/workers.sh"
 
 modules=/usr/lib/apache2/modules
 
@@ -58,7 +59,7 @@ write_main_config() {
         echo "Listen 127.0.0.1:$port"
         has_ipv6_loopback && echo "Listen [::1]:$port"
         load_modules mpm_event authz_core alias env
-        if [ "$(id -u)" -eq 0 ]; then
+        if started_by_root; then
             echo "User www-data"
             echo "Group www-data"
         fi
@@ -98,8 +99,7 @@ start() {
     [ -x "$program" ] || { echo "not an executable: $program" >&2; exit 1; }
     mkdir -p "$dir/www"
     dir=$(cd "$dir" && pwd)
-    # Apache's children and ipx.cgi run as www-data when started by root, and need DIR.
-    chmod 0755 "$dir"
+    open_to_workers "$dir"
     program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
     write_ipx_config "$dir" "$mode" "$program"
     write_main_config "$dir" "$port" "$mode"

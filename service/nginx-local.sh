@@ -15,6 +15,7 @@ source "$here/pid-file.sh"
 source "$here/loopback.sh"
 source "$here/conf-copy.sh"
 source "$here/fastcgi-responder.sh"
+source "$here/workers.sh"
 
 usage() {
     echo "usage: $0 start DIR PORT fastcgi IPX_CGI_PATH | start DIR PORT balancer PORT PORT | stop DIR" >&2
@@ -26,7 +27,7 @@ usage() {
 write_main_config() {
     local dir=$1
     {
-        [ "$(id -u)" -eq 0 ] && echo "user www-data;"
+        started_by_root && echo "user www-data;"
         echo "worker_processes auto;"
         echo "pid $dir/nginx.pid;"
         echo "events { worker_connections 768; }"
@@ -74,8 +75,7 @@ start() {
     local dir=$1 port=$2 mode=$3
     mkdir -p "$dir/www/cgi-bin" "$dir/temp"
     dir=$(cd "$dir" && pwd)
-    # nginx's workers and ipx.cgi may run as www-data, and need to reach DIR.
-    chmod 0755 "$dir"
+    open_to_workers "$dir"
     case $mode in
         fastcgi)
             [ $# -eq 4 ] || usage
