@@ -65,12 +65,12 @@ private:
 
 }  // namespace
 
-int ServeFastCgiRequests(Service& service) {
+int ServeFastCgiRequests(const std::function<std::string(const Request&)>& respond) {
     FastCgiRequest request;
     while (request.Accept()) {
         const Request fields{request.Param("REQUEST_METHOD"), request.Param("REMOTE_ADDR"),
                              request.Param("HTTP_X_FORWARDED_FOR")};
-        request.Reply(service.Respond(fields));
+        request.Reply(respond(fields));
     }
     return EXIT_SUCCESS;
 }

@@ -2,6 +2,7 @@
 // One request in, the full response out: the rules of the service without the transport.
 
 #include "AnswerCache.h"
+#include "Request.h"
 #include "Resolver.h"
 #include "TrustedProxies.h"
 
@@ -11,13 +12,6 @@
 #include <string_view>
 
 namespace ipx {
-
-// What the web server tells about a request; nullopt for a variable it did not set.
-struct Request {
-    std::optional<std::string_view> method;        // REQUEST_METHOD
-    std::optional<std::string_view> remoteAddr;    // REMOTE_ADDR
-    std::optional<std::string_view> forwardedFor;  // HTTP_X_FORWARDED_FOR
-};
 
 // Bounded well under the two seconds a caller may wait for its answer.
 inline constexpr std::chrono::milliseconds kDnsBudget{1800};

@@ -30,7 +30,8 @@ int Serve() {
     ipx::Service service(settings.trustedProxies, resolver,
                          ipx::AnswerCache(kCacheEntries, kCacheLifetime,
                                           [] { return std::chrono::steady_clock::now(); }));
-    return ipx::ServeFastCgiRequests(service);
+    return ipx::ServeFastCgiRequests(
+        [&service](const ipx::Request& request) { return service.Respond(request); });
 }
 
 }  // namespace
