@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
-# Requests per second of ipx.cgi under lighttpd, as CGI and as FastCGI, next to the same
-# lighttpd serving a static file of the same size; wrk on loopback.
+# Requests per second of ipx.cgi on loopback, each target next to the same web server
+# serving a static file of the same size: under lighttpd as FastCGI and as CGI, under
+# nginx as FastCGI, and a do-nothing FastCGI responder under lighttpd, which shows what
+# the web server and the socket hop cost on their own. Every target is measured twice:
+# with keep-alive, and "fresh", with a new connection for each request (Connection:
+# close), which is how Kestrin asks, once a minute.
 #   bench/service/run.sh [BUILD_DIR]
-# Without BUILD_DIR it builds ipx.cgi (Release) in build/bench-service. DNS goes to a
-# local dnsmasq that confirms 127.0.0.1 as loopback.kestrin.test, so every CGI request
-# costs two real, if fast, DNS round trips; FastCGI answers from its cache.
+# Without BUILD_DIR it builds ipx.cgi (Release) in build/bench-service; either way it
+# builds the do-nothing responder beside it. DNS goes to a local dnsmasq that confirms
+# 127.0.0.1 as loopback.kestrin.test, so every CGI request costs two real, if fast, DNS
+# round trips; FastCGI answers from its cache.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-duration=${IPX_BENCH_DURATION:-5s}
+duration=${IPX_BENCH_DURATION:-2s}
+rounds=${IPX_BENCH_ROUNDS:-3}
 threads=2
 connections=16
+# The targets for FastCGI, as a share of the static file's rate: keep-alive, fresh.
+keep_alive_target=0.25
+fresh_target=0.70
 
 build=${1:-$root/build/bench-service}
 if [ $# -eq 0 ]; then
@@ -20,59 +29,128 @@ if [ $# -eq 0 ]; then
 fi
 ipx_cgi=$build/service/ipx.cgi
 [ -x "$ipx_cgi" ] || { echo "no ipx.cgi in $build/service" >&2; exit 1; }
+cmake --build "$build" --target ipx_null_responder >/dev/null
+null_responder=$build/service/ipx_null_responder
 
 work=$(mktemp -d "$build/bench.XXXXXX")
+# nginx's workers run as www-data when the bench runs as root.
+chmod 0755 "$work"
 cleanup() {
-    "$root/service/lighttpd-local.sh" stop "$work/cgi"
-    "$root/service/lighttpd-local.sh" stop "$work/fastcgi"
+    local server
+    for server in cgi fastcgi null; do
+        "$root/service/lighttpd-local.sh" stop "$work/lighttpd-$server"
+    done
+    "$root/service/nginx-local.sh" stop "$work/nginx"
     "$root/service/dnsmasq-local.sh" stop "$work/dns"
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 free_port() {
-    /usr/bin/python3 -c '
-import socket, sys
-with socket.socket(socket.AF_INET, getattr(socket, sys.argv[1])) as s:
-    s.bind(("127.0.0.1", 0))
-    print(s.getsockname()[1])' "$1"
+    /usr/bin/python3 "$root/tests/service/free_port.py" "$1"
 }
 
-dns_port=$(free_port SOCK_DGRAM)
+dns_port=$(free_port udp)
 "$root/service/dnsmasq-local.sh" start "$work/dns" "$dns_port" \
     --local=/kestrin.test/ --local=/127.in-addr.arpa/ \
     --host-record=loopback.kestrin.test,127.0.0.1,::1
 export IPX_DNS_SERVER=127.0.0.1:$dns_port
 
-cgi_port=$(free_port SOCK_STREAM)
-"$root/service/lighttpd-local.sh" start "$work/cgi" "$cgi_port" cgi "$ipx_cgi"
-fastcgi_port=$(free_port SOCK_STREAM)
-"$root/service/lighttpd-local.sh" start "$work/fastcgi" "$fastcgi_port" fastcgi "$ipx_cgi"
+declare -A port
+start_lighttpd() {
+    port[lighttpd-$1]=$(free_port tcp)
+    "$root/service/lighttpd-local.sh" start "$work/lighttpd-$1" "${port[lighttpd-$1]}" "$2" "$3"
+}
+start_lighttpd cgi cgi "$ipx_cgi"
+start_lighttpd fastcgi fastcgi "$ipx_cgi"
+start_lighttpd null fastcgi "$null_responder"
+port[nginx]=$(free_port tcp)
+"$root/service/nginx-local.sh" start "$work/nginx" "${port[nginx]}" fastcgi "$ipx_cgi"
 
-answer=$work/cgi/www/static.txt
-curl -sf "http://127.0.0.1:$cgi_port/cgi-bin/ipx.cgi" >"$answer.part"
-mv "$answer.part" "$answer"
+answer=$work/answer.txt
+curl -sf --noproxy '*' "http://127.0.0.1:${port[lighttpd-cgi]}/cgi-bin/ipx.cgi" >"$answer"
+cp "$answer" "$work/lighttpd-cgi/www/static.txt"
+cp "$answer" "$work/nginx/www/static.txt"
 
-# Prints "REQUESTS_PER_SECOND FAILED_RESPONSES" for one wrk run.
+# Prints "REQUESTS_PER_SECOND FAILED_RESPONSES" for one wrk run; a second argument is a
+# header to send with every request.
 measure() {
-    wrk -t"$threads" -c"$connections" -d"$duration" "$1" | awk '
+    wrk -t"$threads" -c"$connections" -d"$duration" ${2:+-H "$2"} "$1" | awk '
         /Requests\/sec:/ { rate = $2 }
         /Non-2xx or 3xx responses:/ { failed += $NF }
         /Socket errors:/ { gsub(",", ""); failed += $4 + $6 + $8 + $10 }
         END { printf "%.0f %d\n", rate, failed }'
 }
 
-read -r static_rate static_failed < <(measure "http://127.0.0.1:$cgi_port/static.txt")
-read -r fastcgi_rate fastcgi_failed < <(measure "http://127.0.0.1:$fastcgi_port/cgi-bin/ipx.cgi")
-read -r cgi_rate cgi_failed < <(measure "http://127.0.0.1:$cgi_port/cgi-bin/ipx.cgi")
-
-row() {
-    awk -v name="$1" -v rate="$2" -v failed="$3" -v base="$static_rate" \
-        'BEGIN { printf "%-18s %12d %10.3f %10d\n", name, rate, rate / base, failed }'
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
 
-echo "wrk -t$threads -c$connections -d$duration on 127.0.0.1; $(stat -c %s "$answer")-byte answer"
-printf '%-18s %12s %10s %10s\n' target requests/s "/ static" failures
-row "static file" "$static_rate" "$static_failed"
-row "ipx.cgi FastCGI" "$fastcgi_rate" "$fastcgi_failed"
-row "ipx.cgi CGI" "$cgi_rate" "$cgi_failed"
+# Each round measures the server's static file and then each of its targets, so that
+# the ratios of a round compare runs made under the same load from whatever else runs.
+# rounds HEADER STATIC_URL URL...: for each round, one line per target:
+# "TARGET_INDEX STATIC_RATE STATIC_FAILED RATE FAILED".
+rounds() {
+    local header=$1 static_url=$2 round index static
+    shift 2
+    for round in $(seq "$rounds"); do
+        static=$(measure "$static_url" "$header")
+        index=0
+        for url in "$@"; do
+            echo "$index $static $(measure "$url" "$header")"
+            index=$((index + 1))
+        done
+    done
+}
+
+format_row() {
+    printf '%-9s %-11s %-19s %11d %9.3f %9d\n' "$@"
+}
+
+# server_rows SERVER CONNECTIONS HEADER STATIC_URL [TARGET URL]...: the static file's row,
+# then each target's: medians over the rounds, failures added up.
+server_rows() {
+    local server=$1 mode=$2 header=$3 static_url=$4 names=() urls=() measured index
+    shift 4
+    while [ $# -gt 0 ]; do
+        names+=("$1")
+        urls+=("$2")
+        shift 2
+    done
+    measured=$(rounds "$header" "$static_url" "${urls[@]}")
+    format_row "$server" "$mode" "static file" \
+        "$(awk '$1 == 0 { print $2 }' <<<"$measured" | median)" 1 \
+        "$(awk '$1 == 0 { n += $3 } END { print n + 0 }' <<<"$measured")"
+    for index in "${!names[@]}"; do
+        format_row "$server" "$mode" "${names[$index]}" \
+            "$(awk -v i="$index" '$1 == i { print $4 }' <<<"$measured" | median)" \
+            "$(awk -v i="$index" '$1 == i { print ($2 > 0 ? $4 / $2 : 0) }' <<<"$measured" | median)" \
+            "$(awk -v i="$index" '$1 == i { n += $5 } END { print n + 0 }' <<<"$measured")"
+    done
+}
+
+table=$work/table.txt
+for mode in keep-alive fresh; do
+    header=
+    [ "$mode" = fresh ] && header="Connection: close"
+    server_rows lighttpd "$mode" "$header" "http://127.0.0.1:${port[lighttpd-cgi]}/static.txt" \
+        "ipx.cgi FastCGI" "http://127.0.0.1:${port[lighttpd-fastcgi]}/cgi-bin/ipx.cgi" \
+        "do-nothing FastCGI" "http://127.0.0.1:${port[lighttpd-null]}/cgi-bin/ipx.cgi" \
+        "ipx.cgi CGI" "http://127.0.0.1:${port[lighttpd-cgi]}/cgi-bin/ipx.cgi"
+    server_rows nginx "$mode" "$header" "http://127.0.0.1:${port[nginx]}/static.txt" \
+        "ipx.cgi FastCGI" "http://127.0.0.1:${port[nginx]}/cgi-bin/ipx.cgi"
+done >"$table"
+
+echo "wrk -t$threads -c$connections -d$duration on 127.0.0.1, $rounds rounds of each target" \
+    "against its server's static file; $(stat -c %s "$answer")-byte answer;" \
+    "fresh: a new connection for each request (Connection: close)"
+printf '%-9s %-11s %-19s %11s %9s %9s\n' server connections target requests/s "/ static" failures
+cat "$table"
+echo
+echo "targets for ipx.cgi FastCGI against the same server's static file:"
+awk -v keep="$keep_alive_target" -v fresh="$fresh_target" '
+    $3 == "ipx.cgi" && $4 == "FastCGI" {
+        target = $2 == "fresh" ? fresh : keep
+        printf "  %-9s %-11s %.3f >= %.2f  %s\n", $1, $2, $(NF - 1), target,
+            ($(NF - 1) >= target) ? "met" : "missed"
+    }' "$table"
