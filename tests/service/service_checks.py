@@ -17,6 +17,7 @@ REFUSED_REQUESTS = {
     "DELETE": ("DELETE", b""),
     "OPTIONS": ("OPTIONS", b""),
     "TRACE": ("TRACE", None),
+    "an unknown method": ("FOO", None),
 }
 
 

@@ -14,8 +14,9 @@ from service_checks import ServiceChecks, TrustedProxyChecks
 
 # Each server's helper, and what it answers itself before ipx.cgi runs.
 SERVERS = {
-    # lighttpd wants a length for a body it might have to pass on.
-    "lighttpd": ("lighttpd-local.sh", {"POST without a length": "411 Length Required"}),
+    # lighttpd wants a length for a body it might have to pass on, and knows its methods.
+    "lighttpd": ("lighttpd-local.sh", {"POST without a length": "411 Length Required",
+                                       "an unknown method": "501 Not Implemented"}),
     # nginx never passes TRACE on.
     "nginx": ("nginx-local.sh", {"TRACE": "405 Not Allowed"}),
     # Debian's Apache has TraceEnable Off.
