@@ -55,7 +55,7 @@ SP3 to Windows 11.
 NOTE
 }
 
-url= build=$KESTRIN_ROOT/build/release dist=$KESTRIN_ROOT/dist
+url="" build=$KESTRIN_ROOT/build/release dist=$KESTRIN_ROOT/dist
 while [ $# -gt 0 ]; do
   [ $# -ge 2 ] || usage
   case $1 in

@@ -10,9 +10,7 @@
 set -euo pipefail
 
 here=$(dirname "$0")
-source "$here/pid-file.sh"
-source "$here/loopback.sh"
-source "$here/conf-copy.sh"
+source "$here/local-server.sh"
 source "$here/fastcgi-responder.sh"
 source "$here/workers.sh"
 
@@ -21,12 +19,6 @@ modules=/usr/lib/apache2/modules
 usage() {
     echo "usage: $0 start DIR PORT cgi|fastcgi IPX_CGI_PATH | stop DIR" >&2
     exit 2
-}
-
-# Apache's config syntax: a quoted string with its backslashes and quotes escaped.
-quoted() {
-    local text=${1//\\/\\\\}
-    printf '"%s"' "${text//\"/\\\"}"
 }
 
 load_modules() {
@@ -96,21 +88,22 @@ start() {
     [ $# -eq 4 ] || usage
     local dir=$1 port=$2 mode=$3 program=$4
     [ "$mode" = cgi ] || [ "$mode" = fastcgi ] || usage
-    [ -x "$program" ] || { echo "not an executable: $program" >&2; exit 1; }
+    program=$(absolute_program "$program")
     mkdir -p "$dir/www"
     dir=$(cd "$dir" && pwd)
+    trap 'stop "$dir"' ERR
     open_to_workers "$dir"
-    program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
     write_ipx_config "$dir" "$mode" "$program"
     write_main_config "$dir" "$port" "$mode"
     if [ "$mode" = fastcgi ]; then
-        start_responder "$dir" "$program" || { stop "$dir"; exit 1; }
+        start_responder "$dir" "$program"
     fi
     local options=(-d "$dir" -f "$dir/httpd.conf")
-    apache2 "${options[@]}" -t 2>/dev/null || { apache2 "${options[@]}" -t; stop "$dir"; exit 1; }
+    # A good configuration only says so.
+    apache2 "${options[@]}" -t 2>/dev/null || apache2 "${options[@]}" -t
     # Apache forks once it listens; the parent it leaves writes the pid file.
-    apache2 "${options[@]}" -k start || { stop "$dir"; exit 1; }
-    wait_until_answering apache "$port" || { stop "$dir"; exit 1; }
+    apache2 "${options[@]}" -k start
+    wait_until_answering apache "$port"
 }
 
 stop() {
@@ -118,8 +111,4 @@ stop() {
     stop_responder "$1"
 }
 
-case "${1:-}" in
-    start) shift; start "$@" ;;
-    stop) [ $# -eq 2 ] || usage; stop "$2" ;;
-    *) usage ;;
-esac
+run_command "$@"

@@ -22,12 +22,7 @@ start() {
     dnsmasq --port="$port" --listen-address=127.0.0.1 --bind-interfaces \
         --no-resolv --no-hosts --no-poll --user=root --group=root \
         --pid-file="$dir/dnsmasq.pid" --log-facility="$dir/dnsmasq.log" "$@"
-    local tries=50
-    until [ -s "$dir/dnsmasq.pid" ]; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || { echo "dnsmasq wrote no pid file" >&2; exit 1; }
-        sleep 0.1
-    done
+    wait_until "dnsmasq wrote no pid file" test -s "$dir/dnsmasq.pid"
 }
 
 stop() {

@@ -1,7 +1,9 @@
 # Sourced by nginx-local.sh and apache-local.sh: ipx.cgi as a FastCGI responder on
 # DIR/ipx.socket, started by the spawn-fcgi command of conf/ipx-fastcgi.service with only
 # the socket's and the program's paths changed. Its pid file is DIR/ipx.pid.
-# Needs conf-copy.sh and pid-file.sh.
+
+source "$(dirname "${BASH_SOURCE[0]}")/conf-copy.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/pid-file.sh"
 
 # The unit's ExecStart, its continued lines joined.
 unit_command() {
@@ -38,12 +40,7 @@ start_responder() {
     rm -f "$dir/ipx.socket"
     env -i "${settings[@]}" "${command[@]}" </dev/null >>"$dir/ipx.log" 2>&1 &
     echo $! >"$dir/ipx.pid"
-    local tries=50
-    until [ -S "$dir/ipx.socket" ]; do
-        tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || { echo "spawn-fcgi made no socket; see $dir/ipx.log" >&2; return 1; }
-        sleep 0.1
-    done
+    wait_until "spawn-fcgi made no socket; see $dir/ipx.log" test -S "$dir/ipx.socket"
 }
 
 stop_responder() {

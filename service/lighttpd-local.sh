@@ -8,18 +8,11 @@
 # set, are passed on to ipx.cgi.
 set -euo pipefail
 
-source "$(dirname "$0")/pid-file.sh"
-source "$(dirname "$0")/loopback.sh"
+source "$(dirname "$0")/local-server.sh"
 
 usage() {
     echo "usage: $0 start DIR PORT cgi|fastcgi IPX_CGI_PATH | stop DIR" >&2
     exit 2
-}
-
-# lighttpd's config syntax: a quoted string with its backslashes and quotes escaped.
-quoted() {
-    local text=${1//\\/\\\\}
-    printf '"%s"' "${text//\"/\\\"}"
 }
 
 # The IPX_ variables set here, as lighttpd's ( "NAME" => "value", ... ) list items.
@@ -67,10 +60,9 @@ start() {
     [ $# -eq 4 ] || usage
     local dir=$1 port=$2 mode=$3 program=$4
     [ "$mode" = cgi ] || [ "$mode" = fastcgi ] || usage
-    [ -x "$program" ] || { echo "not an executable: $program" >&2; exit 1; }
+    program=$(absolute_program "$program")
     mkdir -p "$dir/www/cgi-bin"
     dir=$(cd "$dir" && pwd)
-    program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
     ln -sfn "$program" "$dir/www/cgi-bin/ipx.cgi"
     write_config "$dir" "$port" "$mode" "$program"
     lighttpd -t -f "$dir/lighttpd.conf" >/dev/null
@@ -83,8 +75,4 @@ stop() {
     stop_by_pid_file "$1/lighttpd.pid"
 }
 
-case "${1:-}" in
-    start) shift; start "$@" ;;
-    stop) [ $# -eq 2 ] || usage; stop "$2" ;;
-    *) usage ;;
-esac
+run_command "$@"

@@ -11,9 +11,7 @@
 set -euo pipefail
 
 here=$(dirname "$0")
-source "$here/pid-file.sh"
-source "$here/loopback.sh"
-source "$here/conf-copy.sh"
+source "$here/local-server.sh"
 source "$here/fastcgi-responder.sh"
 source "$here/workers.sh"
 
@@ -75,15 +73,15 @@ start() {
     local dir=$1 port=$2 mode=$3
     mkdir -p "$dir/www/cgi-bin" "$dir/temp"
     dir=$(cd "$dir" && pwd)
+    trap 'stop "$dir"' ERR
     open_to_workers "$dir"
     case $mode in
         fastcgi)
             [ $# -eq 4 ] || usage
-            local program=$4
-            [ -x "$program" ] || { echo "not an executable: $program" >&2; exit 1; }
-            program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
+            local program
+            program=$(absolute_program "$4")
             write_fastcgi_site "$dir" "$port"
-            start_responder "$dir" "$program" || { stop "$dir"; exit 1; }
+            start_responder "$dir" "$program"
             ;;
         balancer)
             [ $# -eq 5 ] || usage
@@ -93,10 +91,10 @@ start() {
     esac
     write_main_config "$dir"
     local options=(-p "$dir/" -c "$dir/nginx.conf" -e "$dir/error.log")
-    nginx "${options[@]}" -t -q || { stop "$dir"; exit 1; }
+    nginx "${options[@]}" -t -q
     # nginx forks once it listens; the master writes the pid file.
-    nginx "${options[@]}" || { stop "$dir"; exit 1; }
-    wait_until_answering nginx "$port" || { stop "$dir"; exit 1; }
+    nginx "${options[@]}"
+    wait_until_answering nginx "$port"
 }
 
 stop() {
@@ -104,8 +102,4 @@ stop() {
     stop_responder "$1"
 }
 
-case "${1:-}" in
-    start) shift; start "$@" ;;
-    stop) [ $# -eq 2 ] || usage; stop "$2" ;;
-    *) usage ;;
-esac
+run_command "$@"

@@ -1,4 +1,16 @@
-# Sourced by the *-local.sh helpers: stops a daemon by its pid file.
+# Sourced by the *-local.sh helpers: waits for a daemon, and stops it by its pid file.
+
+# wait_until MESSAGE COMMAND...: waits up to five seconds for COMMAND to succeed, and
+# fails with MESSAGE when it does not.
+wait_until() {
+    local message=$1 tries=50
+    shift
+    until "$@"; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || { echo "$message" >&2; return 1; }
+        sleep 0.1
+    done
+}
 
 # True while the process runs. A zombie has exited; it counts as gone even when nothing
 # reaps it, as happens to daemons whose parent is an init that does not.

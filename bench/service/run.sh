@@ -91,9 +91,9 @@ median() {
 # rounds HEADER STATIC_URL URL...: for each round, one line per target:
 # "TARGET_INDEX STATIC_RATE STATIC_FAILED RATE FAILED".
 rounds() {
-    local header=$1 static_url=$2 round index static
+    local header=$1 static_url=$2 index static
     shift 2
-    for round in $(seq "$rounds"); do
+    for _ in $(seq "$rounds"); do
         static=$(measure "$static_url" "$header")
         index=0
         for url in "$@"; do
