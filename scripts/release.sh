@@ -10,7 +10,8 @@ KESTRIN_ROOT=$(cd "$here/.." && pwd)
 source "$here/build.sh"
 
 usage() {
-  echo "usage: scripts/release.sh --url http://HOST[:PORT]/cgi-bin/ipx.cgi [--build DIR] [--dist DIR]" >&2
+  echo "usage: scripts/release.sh --url http://HOST[:PORT]/cgi-bin/ipx.cgi" \
+    "[--build DIR] [--dist DIR]" >&2
   exit 2
 }
 
@@ -23,12 +24,13 @@ refuse() {
 # string literal, so nothing but a host name or address and a port may vary.
 check_url() {
   local host_and_port port
+  local host='[A-Za-z0-9]([A-Za-z0-9.-]*[A-Za-z0-9])?|\[[0-9A-Fa-f:.]+\]'
   [[ $url == http://* ]] || refuse "the lookup URL must start with http:// (plain HTTP)"
   host_and_port=${url#http://}
   [[ $host_and_port == */cgi-bin/ipx.cgi ]] \
     || refuse "the lookup URL's path must be /cgi-bin/ipx.cgi, with no query or fragment"
   host_and_port=${host_and_port%/cgi-bin/ipx.cgi}
-  [[ $host_and_port =~ ^([A-Za-z0-9]([A-Za-z0-9.-]*[A-Za-z0-9])?|\[[0-9A-Fa-f:.]+\])(:([0-9]{1,5}))?$ ]] \
+  [[ $host_and_port =~ ^($host)(:([0-9]{1,5}))?$ ]] \
     || refuse "the lookup URL must name a host name or address, and at most a port"
   port=${BASH_REMATCH[4]}
   [ -z "$port" ] || { [ "$((10#$port))" -ge 1 ] && [ "$((10#$port))" -le 65535 ]; } \

@@ -16,7 +16,8 @@ source "$here/fastcgi-responder.sh"
 source "$here/workers.sh"
 
 usage() {
-    echo "usage: $0 start DIR PORT fastcgi IPX_CGI_PATH | start DIR PORT balancer PORT PORT | stop DIR" >&2
+    echo "usage: $0 start DIR PORT fastcgi IPX_CGI_PATH" \
+        "| start DIR PORT balancer PORT PORT | stop DIR" >&2
     exit 2
 }
 

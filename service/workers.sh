@@ -11,6 +11,7 @@ open_to_workers() {
     local dir=$1
     chmod 0755 "$dir"
     started_by_root || return 0
-    setpriv --reuid=www-data --regid=www-data --clear-groups test -x "$dir" \
-        || { echo "www-data cannot reach $dir: a folder above it is closed to others" >&2; return 1; }
+    setpriv --reuid=www-data --regid=www-data --clear-groups test -x "$dir" && return 0
+    echo "www-data cannot reach $dir: a folder above it is closed to others" >&2
+    return 1
 }

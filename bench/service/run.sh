@@ -124,7 +124,8 @@ server_rows() {
     for index in "${!names[@]}"; do
         format_row "$server" "$mode" "${names[$index]}" \
             "$(awk -v i="$index" '$1 == i { print $4 }' <<<"$measured" | median)" \
-            "$(awk -v i="$index" '$1 == i { print ($2 > 0 ? $4 / $2 : 0) }' <<<"$measured" | median)" \
+            "$(awk -v i="$index" '$1 == i { print ($2 > 0 ? $4 / $2 : 0) }' <<<"$measured" |
+                median)" \
             "$(awk -v i="$index" '$1 == i { n += $5 } END { print n + 0 }' <<<"$measured")"
     done
 }
