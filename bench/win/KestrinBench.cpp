@@ -1,6 +1,9 @@
 // kestrin-bench: measures kestrin.exe and the bare-window baseline from outside, under Wine
 // or Windows, and prints one "key value" line per result for bench/run.sh.
 //   kestrin-bench [--runs N] [--cycles N] [--timed N] [--idle-seconds N]
+//   kestrin-bench --hang-cycles N
+// The second form measures only how long the window goes unanswered while the service
+// hangs; the tests' reply server must then serve the lookup URL.
 // Times are in milliseconds, sizes in bytes. Nothing here judges a result.
 
 #include <windows.h>
@@ -27,6 +30,9 @@ using kestrin::UniqueInternet;
 using kestrin::UniqueKernelHandle;
 using kestrin::test::CountOpenHandles;
 using kestrin::test::CountWindows;
+using kestrin::test::HttpGetText;
+using kestrin::test::ServedLookups;
+using kestrin::test::ServerUrl;
 using kestrin::test::EnvironmentWithTemp;
 using kestrin::test::ProgramFolder;
 using kestrin::test::TempFolder;
@@ -39,6 +45,7 @@ struct Options {
     int cycles = 1000;
     int timed = 200;
     int idleSeconds = 300;
+    int hangCycles = 0;
 };
 
 double NowMs() {
@@ -415,6 +422,114 @@ int Run(const Options& options) {
     return 0;
 }
 
+// Sends WM_NULL to a window every 50 ms on a thread of its own, from construction to
+// Stop(), and keeps how long each took to be answered.
+class Prober {
+public:
+    static constexpr DWORD kPeriodMs = 50;
+    static constexpr DWORD kPatienceMs = 120000;  // far beyond any deadline Kestrin has
+
+    explicit Prober(HWND window) : window_(window) {
+        thread_.reset(CreateThread(nullptr, 0, Loop, this, 0, nullptr));
+    }
+    ~Prober() { Stop(); }
+    Prober(const Prober&) = delete;
+    Prober& operator=(const Prober&) = delete;
+
+    bool Started() const { return static_cast<bool>(thread_); }
+    // Ends the probing once the probe in flight is answered, or given up on.
+    void Stop() {
+        if (!thread_) return;
+        InterlockedExchange(&stop_, 1);
+        WaitForSingleObject(thread_.get(), kPatienceMs + 5000);
+        thread_.reset();
+    }
+    // Read after Stop().
+    const std::vector<double>& waits() const { return waits_; }
+    int unanswered() const { return unanswered_; }
+
+private:
+    static DWORD WINAPI Loop(void* self) {
+        static_cast<Prober*>(self)->Probe();
+        return 0;
+    }
+    void Probe() {
+        while (InterlockedCompareExchange(&stop_, 0, 0) == 0) {
+            const double start = NowMs();
+            DWORD_PTR ignored = 0;
+            if (SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, kPatienceMs, &ignored))
+                waits_.push_back(NowMs() - start);
+            else
+                ++unanswered_;
+            Sleep(kPeriodMs);
+        }
+    }
+
+    HWND window_;
+    volatile LONG stop_ = 0;
+    std::vector<double> waits_;
+    int unanswered_ = 0;
+    UniqueKernelHandle thread_;
+};
+
+// The window while the service reads each request and never answers: every clicked
+// cycle holds the window's thread until the download deadline, and a prober keeps the
+// longest time a WM_NULL waited for an answer. The cycles must all end before the first
+// refresh tick, whose cycle would queue behind a click and double a wait.
+int RunHang(const Options& options) {
+    std::printf("url %ls\ndeadline_ms %u\nrefresh_ms %u\n", kestrin::kLookupUrl,
+                kestrin::kDownloadDeadlineMs, kestrin::kRefreshIntervalMs);
+    constexpr DWORD kPauseMs = 250;
+    constexpr DWORD kStartMarginMs = 1000;  // from the timer's start to the first click
+    if (static_cast<unsigned long long>(options.hangCycles) *
+                    (kestrin::kDownloadDeadlineMs + kPauseMs + Prober::kPeriodMs) +
+                kStartMarginMs >=
+            kestrin::kRefreshIntervalMs) {
+        std::fputs("so many cycles would run into the first refresh tick\n", stderr);
+        return 2;
+    }
+    // Start-up looks up before it shows the window: it gets a good reply.
+    if (HttpGetText(ServerUrl(L"/control/mode/two")) != "ok") {
+        std::fprintf(stderr, "no reply server answers at %ls\n", ServerUrl(L"").c_str());
+        return 1;
+    }
+    const TempFolder temp(L"kestrin-bench");
+    Program kestrinExe(L"kestrin.exe", KESTRIN_WINDOW_CLASS, temp.path());
+    if (!kestrinExe.WaitUntilShown(BoxesFilled)) {
+        std::fputs("kestrin.exe did not show its answers\n", stderr);
+        return 1;
+    }
+    const int servedBefore = ServedLookups();
+    if (HttpGetText(ServerUrl(L"/control/mode/hang")) != "ok") {
+        std::fputs("the reply server did not take the mode hang\n", stderr);
+        return 1;
+    }
+    HWND button = kestrinExe.Control(IDC_BTN_REFRESH);
+    Prober prober(kestrinExe.window());
+    if (!prober.Started()) {
+        std::fputs("no thread for the prober\n", stderr);
+        return 1;
+    }
+    std::vector<double> cycles;
+    for (int i = 0; i < options.hangCycles; ++i) {
+        // The first probe of a cycle lags its start by up to one period, and waits that
+        // much less than the window is held; pauses of varied length vary the lag.
+        Sleep(kPauseMs + static_cast<DWORD>(i * 31) % Prober::kPeriodMs);
+        const double c = TimedCycle(button);
+        if (c >= 0) cycles.push_back(c);
+    }
+    Sleep(2 * Prober::kPeriodMs);
+    prober.Stop();
+    HttpGetText(ServerUrl(L"/control/mode/two"));
+    const std::vector<double>& waits = prober.waits();
+    Print("hang.longest_wait_ms", waits.empty() ? 0 : *std::max_element(waits.begin(), waits.end()));
+    PrintCount("hang.probes", waits.size());
+    PrintCount("hang.unanswered", static_cast<unsigned long long>(prober.unanswered()));
+    PrintSamples("hang.cycle_ms", cycles);
+    PrintCount("hang.served", static_cast<unsigned long long>(ServedLookups() - servedBefore));
+    return 0;
+}
+
 bool ParseOptions(int argc, wchar_t** argv, Options& options) {
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring name = argv[i];
@@ -424,6 +539,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
         else if (name == L"--cycles") options.cycles = value;
         else if (name == L"--timed") options.timed = std::max(value, 1);
         else if (name == L"--idle-seconds") options.idleSeconds = value;
+        else if (name == L"--hang-cycles") options.hangCycles = value;
         else return false;
     }
     return argc % 2 == 1;
@@ -434,11 +550,12 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
 int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fputs("usage: kestrin-bench [--runs N] [--cycles N] [--timed N] [--idle-seconds N]\n",
+        std::fputs("usage: kestrin-bench [--runs N] [--cycles N] [--timed N] [--idle-seconds N]\n"
+                   "       kestrin-bench --hang-cycles N\n",
                    stderr);
         return 2;
     }
-    const int status = Run(options);
+    const int status = options.hangCycles > 0 ? RunHang(options) : Run(options);
     std::fflush(stdout);
     return status;
 }
