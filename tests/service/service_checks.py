@@ -71,9 +71,10 @@ class ServiceChecks(AnswerAssertions):
 
     def test_other_methods_get_405_with_allow_unless_the_server_answers_first(self):
         for name, (method, body) in REFUSED_REQUESTS.items():
-            with self.subTest(request=name):
+            by_server = name in self.server_answers
+            with self.subTest(request=name, answered_by="web server" if by_server else "ipx.cgi"):
                 reply = self.ask_over_ipv4(method=method, body=body)
-                if name in self.server_answers:
+                if by_server:
                     self.assertEqual(reply.status, self.server_answers[name])
                     # ipx.cgi sends no-store with every answer; the server's own does not.
                     self.assertEqual(reply.header("Cache-Control"), [])
