@@ -1,12 +1,28 @@
 #include "IconExchangeWin.h"
 
+#include <cstdint>
+
 #include "TextCodec.h"
 
 namespace kestrin {
 namespace {
 
+static_assert(sizeof(void*) == 4,
+              "the shell reads the 88-byte icon record only from a 32-bit process: build "
+              "Kestrin for 32-bit Windows");
+
 using ChangeWindowMessageFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
 constexpr DWORD kAllowMessage = 1;  // MSGFLT_ALLOW
+
+constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+// Tried again every 10 s for the first minute.
+constexpr UINT kRetryMs = 10000;
+constexpr int kRetries = 6;
+
+// The icon record holds handles as 32-bit numbers, as they are in a 32-bit process.
+std::uint32_t HandleBits(const void* handle) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
+}
 
 }  // namespace
 
@@ -22,6 +38,43 @@ bool LetShellMessageThrough(HWND window, UINT message, HMODULE user32) {
     const auto filter = reinterpret_cast<ChangeWindowMessageFilterExFn>(
         reinterpret_cast<void (*)()>(found));
     filter(window, message, kAllowMessage, nullptr);  // result ignored: the icon is best effort
+    return true;
+}
+
+TrayIcon::TrayIcon(const Setup& setup)
+    : setup_(setup), taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
+    LetShellMessageThrough(setup_.window, taskbarCreated_, GetModuleHandleW(L"user32.dll"));
+    Add();
+}
+
+TrayIcon::~TrayIcon() {
+    KillTimer(setup_.window, setup_.retryTimer);
+    Notify(NIM_DELETE);  // result ignored: the icon goes with the program either way
+}
+
+bool TrayIcon::Notify(DWORD message) const {
+    return NotifyShell(message, SetIconData(HandleBits(setup_.window), setup_.id, kTrayFlags,
+                                            setup_.callbackMessage, HandleBits(setup_.icon),
+                                            L""));
+}
+
+void TrayIcon::Add() {
+    if (Notify(NIM_ADD)) return;
+    retriesLeft_ = kRetries;
+    SetTimer(setup_.window, setup_.retryTimer, kRetryMs, nullptr);
+}
+
+void TrayIcon::Modify() {
+    Notify(NIM_MODIFY);
+}
+
+void TrayIcon::OnRetryTimer() {
+    if (Notify(NIM_ADD) || --retriesLeft_ <= 0) KillTimer(setup_.window, setup_.retryTimer);
+}
+
+bool TrayIcon::OnShellRestart(UINT message) {
+    if (message != taskbarCreated_ || taskbarCreated_ == 0) return false;
+    Add();
     return true;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Hands an icon record to the shell's notification area.
+// The program's icon in the notification area, handed to the shell as the 88-byte record.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -16,5 +16,39 @@ bool NotifyShell(DWORD message, const IconRecord& record);
 // filter function exists from Windows 7 on, so it is looked up in user32 at run time;
 // true when it was there and was called.
 bool LetShellMessageThrough(HWND window, UINT message, HMODULE user32);
+
+// Owns the icon from its first add to its removal in the destructor. The shell may not
+// be ready when Kestrin starts with the session, so a failed first add is tried again on
+// the window's retry timer; a restarted shell has forgotten every icon, so its
+// "TaskbarCreated" broadcast adds it again.
+class TrayIcon {
+public:
+    struct Setup {
+        HWND window;
+        UINT id;
+        UINT callbackMessage;
+        HICON icon;        // shared: not the tray icon's to destroy
+        UINT_PTR retryTimer;  // a timer id of the window's, for the retries
+    };
+
+    explicit TrayIcon(const Setup& setup);
+    ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    // Applies the icon again; a missing icon is no error here.
+    void Modify();
+    void OnRetryTimer();
+    // True when message was the shell's broadcast, which this handled.
+    bool OnShellRestart(UINT message);
+
+private:
+    bool Notify(DWORD message) const;
+    void Add();
+
+    Setup setup_;
+    UINT taskbarCreated_;
+    int retriesLeft_ = 0;
+};
 
 }  // namespace kestrin

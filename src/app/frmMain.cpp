@@ -1,3 +1,7 @@
+// The program's one window: start-up, the refresh timer, the commands of its button,
+// close picture and menu, the lookup cycle, the tray icon's callbacks and the drag by the
+// strips. Its controls are made in frmMainControls.cpp.
+
 #include "frmMain.h"
 
 #include <windowsx.h>
@@ -6,7 +10,6 @@
 #include <iterator>
 
 #include "BuildConfig.h"
-#include "IconExchangeWin.h"
 #include "Painting.h"
 #include "modWindow.h"
 #include "systray.h"
@@ -21,33 +24,16 @@ namespace {
 
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT_PTR kIconRetryTimer = 2;
-// The shell may not be ready when Kestrin starts with the session: the add is tried
-// again every 10 s for the first minute.
-constexpr UINT kIconRetryMs = 10000;
-constexpr int kIconRetries = 6;
-
 constexpr UINT kTrayIconId = 1;
-constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 // No WS_CLIPCHILDREN: the group boxes leave their inside to the window's own white.
 constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME;
 constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
-
-// The icon record holds handles as 32-bit numbers, as they are in a 32-bit process.
-std::uint32_t HandleBits(const void* handle) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
-}
 
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
     return dpi > 0 ? dpi : layout::kBaseDpi;
-}
-
-UniqueFont MakeFont(int pixelHeight, int weight, bool italic, const wchar_t* face) {
-    return UniqueFont(CreateFontW(-pixelHeight, 0, 0, 0, weight, italic, FALSE, FALSE,
-                                  ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
 }
 
 // The variable's value ending in a NUL, the empty text when it is not set; false only
@@ -72,14 +58,6 @@ void AppendVersion(HWND label) {
     SetWindowTextW(label, versioned);
 }
 
-UniqueMenu CreatePopup() {
-    UniqueMenu menu(CreatePopupMenu());
-    AppendMenuW(menu.get(), MF_STRING, IDM_SHOW, L"Show");
-    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING, IDM_EXIT, L"Exit");
-    return menu;
-}
-
 }  // namespace
 
 frmMain::frmMain(HINSTANCE instance) : instance_(instance) {}
@@ -91,9 +69,7 @@ frmMain::~frmMain() {
 bool frmMain::Load() {
     dpi_ = ScreenDpi();
     pictures_ = LoadPictures(instance_, dpi_);
-    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     if (!CreateWindowHidden()) return false;
-    LetShellMessageThrough(hwnd_, taskbarCreated_, GetModuleHandleW(L"user32.dll"));
     IconLoad();
     AppendVersion(l_text);
     TempDir = EnvironmentVariable(L"TEMP");
@@ -136,81 +112,13 @@ bool frmMain::CreateWindowHidden() {
     return hwnd_ != nullptr;
 }
 
-bool frmMain::NotifyTray(DWORD message) {
-    return NotifyShell(message, SetIconData(HandleBits(hwnd_), kTrayIconId, kTrayFlags,
-                                            WM_KESTRIN_TRAY,
-                                            HandleBits(pictures_.smallIcon.get()), L""));
-}
-
 void frmMain::IconLoad() {
-    if (NotifyTray(NIM_ADD)) return;
-    iconRetriesLeft_ = kIconRetries;
-    SetTimer(hwnd_, kIconRetryTimer, kIconRetryMs, nullptr);
+    trayIcon_.emplace(TrayIcon::Setup{hwnd_, kTrayIconId, WM_KESTRIN_TRAY,
+                                      pictures_.smallIcon.get(), kIconRetryTimer});
 }
 
 void frmMain::IconModify() {
-    NotifyTray(NIM_MODIFY);  // result ignored: a missing icon is no error here
-}
-
-void frmMain::IconDelete() {
-    NotifyTray(NIM_DELETE);  // result ignored: the window goes either way
-}
-
-void frmMain::OnIconRetryTimer() {
-    if (NotifyTray(NIM_ADD) || --iconRetriesLeft_ <= 0) KillTimer(hwnd_, kIconRetryTimer);
-}
-
-void frmMain::CreateFonts() {
-    windowFont_ = MakeFont(layout::Scale(layout::kWindowFontPx, dpi_), FW_NORMAL, false,
-                           L"MS Sans Serif");
-    boxFont_ = MakeFont(layout::Scale(layout::kWindowFontPx, dpi_), FW_BOLD, false,
-                        L"MS Sans Serif");
-    labelFont_ = MakeFont(layout::Scale(layout::kLabelFontPx, dpi_), FW_BOLD, true, L"Arial");
-}
-
-RECT frmMain::Place(const layout::Box& box) const {
-    const auto scaled = layout::Scale(box, dpi_);
-    return {scaled.left, scaled.top, scaled.left + scaled.width, scaled.top + scaled.height};
-}
-
-HWND frmMain::AddControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style,
-                         int id, const RECT& place, HFONT font, DWORD exStyle) {
-    HWND control = CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, place.left,
-                                   place.top, place.right - place.left, place.bottom - place.top,
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   instance_, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
-}
-
-// Children are created in tab order: the first created is the first tab stop.
-void frmMain::CreateControls() {
-    CreateFonts();
-    const DWORD box = ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;  // read-only, yet copyable
-    btn_refresh = AddControl(hwnd_, L"BUTTON", L"refresh now !!!", BS_OWNERDRAW | WS_TABSTOP,
-                             IDC_BTN_REFRESH, Place(layout::btn_refresh), windowFont_.get());
-    Frm1 = AddControl(hwnd_, L"BUTTON", L"IP Adress (Public)", BS_GROUPBOX, IDC_FRM1,
-                      Place(layout::Frm1), windowFont_.get());
-    t_public = AddControl(hwnd_, L"EDIT", L"", box, IDC_T_PUBLIC, Place(layout::t_public),
-                          boxFont_.get(), WS_EX_CLIENTEDGE);
-    Frm2 = AddControl(hwnd_, L"BUTTON", L"Hostname (Public)", BS_GROUPBOX, IDC_FRM2,
-                      Place(layout::Frm2), windowFont_.get());
-    t_host = AddControl(hwnd_, L"EDIT", L"", box, IDC_T_HOST, Place(layout::t_host),
-                        boxFont_.get(), WS_EX_CLIENTEDGE);
-    l_top = CreateStrip(hwnd_, IDC_L_TOP, Place(layout::l_top), pictures_.topStrip.get());
-    l_bottom =
-        CreateStrip(hwnd_, IDC_L_BOTTOM, Place(layout::l_bottom), pictures_.bottomStrip.get());
-    l_text = AddControl(l_top, L"STATIC", L"Kestrin", SS_LEFT | SS_NOPREFIX, IDC_L_TEXT,
-                        Place(layout::l_text), labelFont_.get());
-    l_ico = AddControl(l_top, L"STATIC", L"", SS_ICON | SS_CENTERIMAGE, IDC_L_ICO,
-                       Place(layout::l_ico), nullptr);
-    SendMessageW(l_ico, STM_SETIMAGE, IMAGE_ICON,
-                 reinterpret_cast<LPARAM>(pictures_.smallIcon.get()));
-    img_close = AddControl(l_top, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, IDC_IMG_CLOSE,
-                           Place(layout::img_close), nullptr);
-    m_ = CreatePopup();
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(pictures_.smallIcon.get()));
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(pictures_.largeIcon.get()));
+    if (trayIcon_) trayIcon_->Modify();
 }
 
 LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -245,7 +153,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_TIMER:
         if (wParam == kRefreshTimer) RefreshInfo();
-        if (wParam == kIconRetryTimer) OnIconRetryTimer();
+        if (wParam == kIconRetryTimer && trayIcon_) trayIcon_->OnRetryTimer();
         return 0;
     case WM_CTLCOLORSTATIC:
         return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -261,8 +169,7 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDestroy();
         return 0;
     default:
-        // Explorer started anew and has forgotten every icon.
-        if (message == taskbarCreated_ && taskbarCreated_ != 0) IconLoad();
+        if (trayIcon_ && trayIcon_->OnShellRestart(message)) return 0;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
@@ -348,9 +255,8 @@ void frmMain::OnEndSession(bool ending) {
 }
 
 void frmMain::OnDestroy() {
-    IconDelete();
+    trayIcon_.reset();  // the icon goes before the window
     KillTimer(hwnd_, kRefreshTimer);
-    KillTimer(hwnd_, kIconRetryTimer);
     PostQuitMessage(0);
 }
 

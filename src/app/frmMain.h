@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "Handles.h"
+#include "IconExchangeWin.h"
 #include "Layout.h"
 #include "LookupCycle.h"
 #include "Memory.h"
@@ -42,9 +43,6 @@ private:
                     const RECT& place, HFONT font, DWORD exStyle = 0);
     RECT Place(const layout::Box& box) const;
 
-    bool NotifyTray(DWORD message);
-    void IconDelete();
-    void OnIconRetryTimer();
 
     void OnTrayCallback(LPARAM lParam);
     void OnMouseDown(POINT point);
@@ -66,8 +64,7 @@ private:
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
     Pictures pictures_;
-    UINT taskbarCreated_ = 0;
-    int iconRetriesLeft_ = 0;
+    std::optional<TrayIcon> trayIcon_;
 
     HWND l_top = nullptr;
     HWND l_ico = nullptr;
