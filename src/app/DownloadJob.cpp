@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "Reply.h"
+#include "Version.h"
 
 namespace kestrin {
 namespace {
@@ -154,7 +155,7 @@ void DownloadJob::FetchBody() noexcept {
     if (!InternetCrackUrlW(url_.data(), 0, 0, &parts)) return;
 
     HINTERNET session =
-        InternetOpenW(L"Kestrin/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+        InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session || !Keep(session_, session)) return;
     HINTERNET connection = InternetConnectW(session, host, parts.nPort, nullptr, nullptr,
                                             INTERNET_SERVICE_HTTP, 0, 0);

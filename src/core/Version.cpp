@@ -2,18 +2,7 @@
 
 #include <algorithm>
 
-#define KESTRIN_WIDE_TEXT(x) L## #x
-#define KESTRIN_NUMBER_TEXT(x) KESTRIN_WIDE_TEXT(x)
-
 namespace kestrin {
-namespace {
-
-// Spelled out when compiled: number formatting would pull a printf into the program.
-constexpr std::wstring_view kVersionSuffix =
-    L"   Ver. " KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MAJOR) L"."
-    KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MINOR) L"." KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_REVISION);
-
-}  // namespace
 
 std::size_t WithVersion(std::wstring_view caption, std::span<wchar_t> out) noexcept {
     if (out.empty()) return 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ProgramFixture.h"
+#include "Version.h"
 #include "resource.h"
 
 namespace kestrin::test {
@@ -15,7 +16,7 @@ TEST_F(Program, ShowsTheFirstLookupAndItsVersionWhenTheWindowFirstAppears) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(kestrin_->Text(IDC_T_PUBLIC), L"203.0.113.7");
     EXPECT_EQ(kestrin_->Text(IDC_T_HOST), L"host-7.example.net");
-    EXPECT_EQ(kestrin_->Text(IDC_L_TEXT), L"Kestrin   Ver. 1.0.0");
+    EXPECT_EQ(kestrin_->Text(IDC_L_TEXT), L"Kestrin" + std::wstring(kVersionSuffix));
     EXPECT_EQ(kestrin_->Text(IDC_BTN_REFRESH), L"refresh now !!!");
 }
 
