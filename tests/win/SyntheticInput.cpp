@@ -1,7 +1,18 @@
 #include "SyntheticInput.h"
 
+#include <cstdlib>
+#include <initializer_list>
+
 namespace kestrin::test {
 namespace {
+
+// Each event is given once the system has taken in the one before, as from a hand: a
+// press sent before its move has landed would land where the pointer was.
+template <typename Condition>
+void WaitUntilTakenIn(Condition taken) {
+    const ULONGLONG end = GetTickCount64() + 2000;
+    while (!taken() && GetTickCount64() < end) Sleep(2);
+}
 
 void SendMouse(DWORD flags, LONG x = 0, LONG y = 0) {
     INPUT input{};
@@ -10,7 +21,14 @@ void SendMouse(DWORD flags, LONG x = 0, LONG y = 0) {
     input.mi.dy = y;
     input.mi.dwFlags = flags;
     SendInput(1, &input, sizeof input);
-    Sleep(30);  // lets the target see each event on its own, as from a hand
+}
+
+bool IsDown(int virtualKey) {
+    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
+
+int KeyOf(Button button) {
+    return button == Button::Left ? VK_LBUTTON : VK_RBUTTON;
 }
 
 }  // namespace
@@ -20,14 +38,21 @@ void MovePointerTo(POINT screen) {
     const LONG x = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
     const LONG y = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    WaitUntilTakenIn([&] {
+        POINT now;
+        return GetCursorPos(&now) && std::abs(now.x - screen.x) <= 1 &&
+               std::abs(now.y - screen.y) <= 1;
+    });
 }
 
 void Press(Button button) {
     SendMouse(button == Button::Left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN);
+    WaitUntilTakenIn([&] { return IsDown(KeyOf(button)); });
 }
 
 void Release(Button button) {
     SendMouse(button == Button::Left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP);
+    WaitUntilTakenIn([&] { return !IsDown(KeyOf(button)); });
 }
 
 void Click(POINT screen, Button button) {
@@ -42,12 +67,14 @@ void DoubleClick(POINT screen) {
 }
 
 void PressKey(WORD virtualKey) {
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = virtualKey;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof keys[0]);
-    Sleep(50);
+    for (const DWORD flags : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+        INPUT key{};
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = virtualKey;
+        key.ki.dwFlags = flags;
+        SendInput(1, &key, sizeof key);
+        WaitUntilTakenIn([&] { return IsDown(virtualKey) == (flags == 0); });
+    }
 }
 
 bool FirstTrayIconCentre(POINT& centre) {

@@ -41,11 +41,31 @@ protected:
         const POINT start = OnWindow(x, y);
         MovePointerTo(start);
         Press(button);
-        for (int step = 1; step <= 4; ++step)
+        WaitUntilTakenIn();
+        for (int step = 1; step <= 4; ++step) {
             MovePointerTo({start.x + dx * step / 4, start.y + dy * step / 4});
+            WaitUntilTakenIn();
+        }
         Release(button);
         MovePointerTo({start.x + dx + 25, start.y + dy + 25});
-        Sleep(200);
+        WaitUntilSettled();
+    }
+    // The program takes a sent message only between the input it reads, in its own loop
+    // or a move loop alike: the second answer comes once it has read what came before.
+    void WaitUntilTakenIn() const {
+        Send(WM_NULL);
+        Send(WM_NULL);
+    }
+    // Until the program has answered after the last input and runs no move loop.
+    void WaitUntilSettled() const {
+        Send(WM_NULL);
+        GUITHREADINFO state{};
+        state.cbSize = sizeof state;
+        const DWORD thread = GetWindowThreadProcessId(Main(), nullptr);
+        ASSERT_TRUE(WaitFor([&] {
+            return GetGUIThreadInfo(thread, &state) && (state.flags & GUI_INMOVESIZE) == 0;
+        }));
+        Send(WM_NULL);
     }
 
     POINT icon_{};
@@ -130,7 +150,7 @@ TEST_F(Tray, PointerMovementOverTheBareWindowDoesNothing) {
     const POINT before = WindowPlace();
     for (int x = 0; x < 411; x += 3) MovePointerTo(OnWindow(x, 45));
     for (int x = 0; x < 411; x += 3) MovePointerTo(OnWindow(x, 138));
-    Sleep(200);
+    WaitUntilSettled();
     EXPECT_EQ(OpenMenu(), nullptr);
     EXPECT_EQ(WindowPlace().x, before.x);
     EXPECT_TRUE(IsWindowVisible(Main()));

@@ -12,6 +12,7 @@
 #include "Layout.h"
 #include "Memory.h"
 #include "ScreenCapture.h"
+#include "Version.h"
 #include "WinTestSupport.h"
 #include "frmMain.h"
 #include "resource.h"
@@ -26,14 +27,28 @@ int SystemDpi() {
     return dpi;
 }
 
-void Pump(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
+BOOL CALLBACK NoteUnpaintedChild(HWND child, LPARAM unpainted) {
+    if (!GetUpdateRect(child, nullptr, FALSE)) return TRUE;
+    *reinterpret_cast<bool*>(unpainted) = true;
+    return FALSE;
+}
+
+bool HasUnpaintedPart(HWND window) {
+    bool unpainted = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+    if (!unpainted) EnumChildWindows(window, NoteUnpaintedChild, reinterpret_cast<LPARAM>(&unpainted));
+    return unpainted;
+}
+
+// Runs this thread's messages until none waits and every part of the window has painted.
+void PumpUntilPainted(HWND window) {
+    const ULONGLONG end = GetTickCount64() + 5000;
     MSG msg;
-    while (GetTickCount64() < end) {
+    do {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             if (msg.message != WM_QUIT) DispatchMessageW(&msg);
-        Sleep(10);
-    }
+    } while ((HasUnpaintedPart(window) || GetQueueStatus(QS_ALLINPUT) != 0) &&
+             GetTickCount64() < end);
+    GdiFlush();
 }
 
 class Window : public ::testing::Test {
@@ -43,7 +58,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(window_.Load());
         window_.Show();
-        Pump(300);
+        PumpUntilPainted(Main());
     }
 
     HWND Main() const { return window_.hWnd(); }
@@ -67,7 +82,7 @@ protected:
 
     ScreenCapture Shot() const {
         SetForegroundWindow(Main());
-        Pump(500);
+        PumpUntilPainted(Main());
         return ScreenCapture(Main());
     }
 
@@ -144,7 +159,7 @@ TEST_F(Window, CaptionsAreTheDesignedOnes) {
     EXPECT_EQ(WindowTextOf(Control(IDC_FRM1)), L"IP Adress (Public)");
     EXPECT_EQ(WindowTextOf(Control(IDC_FRM2)), L"Hostname (Public)");
     EXPECT_EQ(WindowTextOf(Control(IDC_BTN_REFRESH)), L"refresh now !!!");
-    EXPECT_EQ(WindowTextOf(Control(IDC_L_TEXT)), L"Kestrin   Ver. 1.0.0");
+    EXPECT_EQ(WindowTextOf(Control(IDC_L_TEXT)), L"Kestrin" + std::wstring(kVersionSuffix));
 }
 
 TEST_F(Window, FontsHaveTheDesignedFaceSizeWeightAndSlant) {
