@@ -99,7 +99,7 @@ start() {
         start_responder "$dir" "$program"
     fi
     local options=(-d "$dir" -f "$dir/httpd.conf")
-    # A good configuration only says so.
+    # Apache's check says "Syntax OK" when it finds nothing; its words only for a fault.
     apache2 "${options[@]}" -t 2>/dev/null || apache2 "${options[@]}" -t
     # Apache forks once it listens; the parent it leaves writes the pid file.
     apache2 "${options[@]}" -k start
