@@ -8,38 +8,85 @@ GET /control/count         how many /cgi-bin/ipx.cgi requests were answered so f
 GET /control/log/<from>    the names of the replies given on /cgi-bin/ipx.cgi, one a line,
                            from the <from>th on (mode random:<seed> picks one at random)
 GET /control/down/<ms>     stops listening for <ms> milliseconds, as a killed service would
+
+replyserver.py --expected-boxes FILE writes a C++ header of what each reply leaves in the
+program's two boxes.
 """
 import random
 import sys
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from typing import NamedTuple, Optional, Tuple
 
-BODIES = {
-    "two": b"203.0.113.7\nhost-7.example.net\n",
-    "crlf": b"198.51.100.23\r\nhost.crlf.example\r\n",
-    "crlf_last_bare": b"198.51.100.24\r\nbare.example",
-    "one": b"192.0.2.1",
-    "one_lf": b"192.0.2.1\n",
-    "empty": b"",
-    "lead_lf": b"\nonly-host.example\n",
-    "three": b"192.0.2.3\nthree.example\nextra line\n",
-    "other": b"192.0.2.99\nother.example\n",
-    "oversize": b"192.0.2.65\nbig.example\n" + b"x" * (64 * 1024),
-}
+class Reply(NamedTuple):
+    """One canned reply: how it is sent, and what the program's two boxes show after it
+    (None: the program must take it as a failed download and keep the last answers)."""
+    shows: Optional[Tuple[str, str]]
+    body: bytes = b""
+    status: int = 200
+    how: str = "whole"  # whole, slow, reset, cut, hang, stall or trickle
+    delay: float = 0.0
 
 
 def padded_to(size, head):
     return head + b"x" * (size - len(head))
 
 
-# The reply limit's edge: 64 KiB is a reply, one byte more is not.
-BODIES["max"] = padded_to(64 * 1024, b"192.0.2.64\nmax.example\n")
-BODIES["over_by_one"] = padded_to(64 * 1024 + 1, b"192.0.2.66\nover.example\n")
-STATUS = {"e404": 404, "e500": 500}
+TWO = ("203.0.113.7", "host-7.example.net")
+ERROR_PAGE = b"<html>error page</html>\n"
+# The one table of replies: the server sends them, and the Windows tests read what each
+# leaves in the boxes from the header that --expected-boxes writes.
+REPLIES = {
+    "two": Reply(TWO, b"203.0.113.7\nhost-7.example.net\n"),
+    "crlf": Reply(("198.51.100.23\r", "host.crlf.example\r"),
+                  b"198.51.100.23\r\nhost.crlf.example\r\n"),
+    "crlf_last_bare": Reply(("198.51.100.24\r", "bare.example"), b"198.51.100.24\r\nbare.example"),
+    "one": Reply(("192.0.2.1", "<unable to parse hostname>"), b"192.0.2.1"),
+    "one_lf": Reply(("192.0.2.1", "<unable to parse hostname>"), b"192.0.2.1\n"),
+    "empty": Reply(("<unable to parse ip adress>", "<unable to parse hostname>"), b""),
+    "lead_lf": Reply(("<unable to parse ip adress>", "only-host.example"), b"\nonly-host.example\n"),
+    "three": Reply(("192.0.2.3", "three.example"), b"192.0.2.3\nthree.example\nextra line\n"),
+    "other": Reply(("192.0.2.99", "other.example"), b"192.0.2.99\nother.example\n"),
+    # The reply limit's edge: 64 KiB is a reply, one byte more is not.
+    "max": Reply(("192.0.2.64", "max.example"),
+                 padded_to(64 * 1024, b"192.0.2.64\nmax.example\n")),
+    "over_by_one": Reply(None, padded_to(64 * 1024 + 1, b"192.0.2.66\nover.example\n")),
+    "oversize": Reply(None, b"192.0.2.65\nbig.example\n" + b"x" * (64 * 1024)),
+    "e404": Reply(None, ERROR_PAGE, status=404),
+    "e500": Reply(None, ERROR_PAGE, status=500),
+    "reset": Reply(None, how="reset"),  # hangs up without a word
+    "cut": Reply(None, b"192.0.2.77\ncut.exa", how="cut"),  # announces 200 bytes, sends fewer
+    "slow": Reply(TWO, b"203.0.113.7\nhost-7.example.net\n", how="slow", delay=1.0),
+    "slow_short": Reply(TWO, b"203.0.113.7\nhost-7.example.net\n", how="slow", delay=0.3),
+    "hang": Reply(None, how="hang"),  # reads the request and never answers
+    "stall": Reply(None, b"203.0.113.7\nhost-7.example.net\n", how="stall"),  # headers only
+    "trickle": Reply(None, b"192.0.2.64\n" + b"x" * 1000, how="trickle"),  # a byte a second
+}
 # What a soak draws from: every shape of good reply and every way of failing.
 RANDOM_REPLIES = ["two", "crlf", "empty", "one", "lead_lf", "three", "other", "e404", "e500",
                   "reset", "oversize", "cut", "slow_short", "hang", "trickle"]
+
+
+def cpp_text(text):
+    # Octal escapes end after three digits; hex ones would swallow the letters after them.
+    return "".join(c if " " <= c <= "~" and c not in '"\\' else "\\%03o" % ord(c) for c in text)
+
+
+def write_expected_boxes(path):
+    rows = []
+    for name, reply in REPLIES.items():
+        address, host = reply.shows or ("", "")
+        rows.append('    {"%s", %s, L"%s", L"%s"},' % (
+            name, "true" if reply.shows else "false", cpp_text(address), cpp_text(host)))
+    with open(path, "w", encoding="ascii") as out:
+        out.write("// Written by tests/support/replyserver.py --expected-boxes from its table of\n"
+                  "// replies: what each leaves in the two boxes; shown is false for a reply the\n"
+                  "// program must take as a failed download.\n#pragma once\n\n"
+                  "namespace kestrin::test {\n\nstruct ExpectedBoxes {\n"
+                  "    const char* reply;\n    bool shown;\n    const wchar_t* address;\n"
+                  "    const wchar_t* host;\n};\n\ninline constexpr ExpectedBoxes kExpectedBoxes[] = {\n"
+                  + "\n".join(rows) + "\n};\n\n}  // namespace kestrin::test\n")
 
 
 class State:
@@ -97,27 +144,24 @@ class Handler(BaseHTTPRequestHandler):
         self.close_connection = True
 
     def reply(self, name):
-        if name == "reset":  # hangs up without a word
-            self.close_connection = True
-        elif name in STATUS:
-            self.send_body(STATUS[name], b"<html>error page</html>\n")
-        elif name == "cut":  # announces more than it sends, then hangs up
-            self.send_body(200, b"192.0.2.77\ncut.exa", declared=200)
-        elif name in ("slow", "slow_short"):
-            time.sleep(1 if name == "slow" else 0.3)
-            self.send_body(200, BODIES["two"])
-        elif name == "hang":  # reads the request and never answers
-            self.wait_for_hang_up()
-        elif name == "stall":  # headers, then not a byte of the body
-            self.send_head(len(BODIES["two"]))
-            self.wait_for_hang_up()
-        elif name == "trickle":  # headers, then one byte a second of a long body
-            self.send_head(len(BODIES["max"]))
-            self.trickle(BODIES["max"])
-        elif name in BODIES:
-            self.send_body(200, BODIES[name])
-        else:
+        reply = REPLIES.get(name)
+        if reply is None:
             self.send_body(404, b"no such reply\n")
+        elif reply.how == "reset":
+            self.close_connection = True
+        elif reply.how == "cut":
+            self.send_body(reply.status, reply.body, declared=200)
+        elif reply.how == "hang":
+            self.wait_for_hang_up()
+        elif reply.how == "stall":
+            self.send_head(len(reply.body))
+            self.wait_for_hang_up()
+        elif reply.how == "trickle":
+            self.send_head(len(reply.body))
+            self.trickle(reply.body)
+        else:
+            time.sleep(reply.delay)
+            self.send_body(reply.status, reply.body)
 
     def do_GET(self):
         path = self.path.split("?", 1)[0]
@@ -154,6 +198,9 @@ class Handler(BaseHTTPRequestHandler):
 
 
 def main():
+    if sys.argv[1] == "--expected-boxes":
+        write_expected_boxes(sys.argv[2])
+        return
     port = int(sys.argv[1])
     while True:
         server = ThreadingHTTPServer(("127.0.0.1", port), Handler)

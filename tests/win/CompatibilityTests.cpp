@@ -356,7 +356,7 @@ TEST_F(WindowsVersionChild, ReportsItsVersionAndRunsTheProgramFromStartToExit) {
     EXPECT_EQ(reported->dwMinorVersion, version->minor) << version->wineName;
 
     ASSERT_TRUE(Start());
-    EXPECT_TRUE(BoxesShow(L"203.0.113.7", L"host-7.example.net"));
+    EXPECT_TRUE(BoxesShowAfter("two"));
     EXPECT_TRUE(IconShown());
     PostMessageW(Main(), WM_COMMAND, IDM_EXIT, 0);
     ASSERT_TRUE(kestrin_->WaitForExit());

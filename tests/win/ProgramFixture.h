@@ -23,6 +23,11 @@ protected:
     bool BoxesShow(const std::wstring& address, const std::wstring& host) const {
         return kestrin_->Text(IDC_T_PUBLIC) == address && kestrin_->Text(IDC_T_HOST) == host;
     }
+    // Whether the boxes show what the server's named reply leaves in them.
+    bool BoxesShowAfter(std::string_view reply) const {
+        const ExpectedBoxes& expected = ExpectedBoxesFor(reply);
+        return BoxesShow(expected.address, expected.host);
+    }
     // Waits until the server has answered `count` more lookups than now.
     bool WaitForLookups(int count) const {
         const int target = ServedLookups() + count;

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 #include <vector>
 
@@ -16,24 +15,6 @@
 
 namespace kestrin::test {
 namespace {
-
-struct Shown {
-    std::wstring address;
-    std::wstring host;
-};
-
-// What each reply leaves in the boxes; a reply missing here is a failed download,
-// which leaves them as they were.
-const std::map<std::string, Shown> kShownAfter = {
-    {"two", {L"203.0.113.7", L"host-7.example.net"}},
-    {"slow_short", {L"203.0.113.7", L"host-7.example.net"}},
-    {"crlf", {L"198.51.100.23\r", L"host.crlf.example\r"}},
-    {"empty", {L"<unable to parse ip adress>", L"<unable to parse hostname>"}},
-    {"one", {L"192.0.2.1", L"<unable to parse hostname>"}},
-    {"lead_lf", {L"<unable to parse ip adress>", L"only-host.example"}},
-    {"three", {L"192.0.2.3", L"three.example"}},
-    {"other", {L"192.0.2.99", L"other.example"}},
-};
 
 std::vector<std::string> RepliesServedSince(std::size_t first) {
     std::istringstream lines(HttpGetText(ServerUrl(L"/control/log/" + std::to_wstring(first))));
@@ -68,7 +49,7 @@ protected:
 TEST_F(Soak, BoxesFollowTheRulesAndNothingGrowsOverManyRandomCycles) {
     ASSERT_TRUE(Start(L"two"));
     HWND button = kestrin_->Control(IDC_BTN_REFRESH);
-    Shown expected{L"203.0.113.7", L"host-7.example.net"};
+    const ExpectedBoxes* expected = &ExpectedBoxesFor("two");
     std::size_t served = RepliesServedSince(0).size();
     ChooseServerReply(L"random:2026");
 
@@ -84,16 +65,16 @@ TEST_F(Soak, BoxesFollowTheRulesAndNothingGrowsOverManyRandomCycles) {
         for (auto names = RepliesServedSince(served); !names.empty();
              names = RepliesServedSince(served)) {
             for (const auto& name : names) {
-                if (auto found = kShownAfter.find(name); found != kShownAfter.end())
-                    expected = found->second;
+                // A reply that fails leaves the boxes as they were.
+                if (const ExpectedBoxes& after = ExpectedBoxesFor(name); after.shown) expected = &after;
                 ++served;
             }
             Send(WM_NULL);
             address = kestrin_->Text(IDC_T_PUBLIC);
             host = kestrin_->Text(IDC_T_HOST);
         }
-        ASSERT_EQ(address, expected.address) << "cycle " << cycle;
-        ASSERT_EQ(host, expected.host) << "cycle " << cycle;
+        ASSERT_EQ(address, expected->address) << "cycle " << cycle;
+        ASSERT_EQ(host, expected->host) << "cycle " << cycle;
         ASSERT_TRUE(NoReplyFileRemains()) << "cycle " << cycle;
         if (cycle == 20) settled = SteadyResources();
     }

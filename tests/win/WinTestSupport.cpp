@@ -5,6 +5,7 @@
 #include <wininet.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <utility>
 
 #include "Handles.h"
@@ -112,6 +113,12 @@ DWORD CountThreads(DWORD processId) {
          more = Thread32Next(snapshot.get(), &entry))
         count += entry.th32OwnerProcessID == processId;
     return count;
+}
+
+const ExpectedBoxes& ExpectedBoxesFor(std::string_view reply) {
+    for (const auto& row : kExpectedBoxes)
+        if (reply == row.reply) return row;
+    std::abort();  // a test names a reply the server does not have
 }
 
 bool FileExists(const std::wstring& path) {

@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
+
+#include "ExpectedBoxes.h"
 
 namespace kestrin::test {
 
@@ -12,6 +15,9 @@ std::wstring ServerUrl(const std::wstring& path);
 
 // The body of a GET, or the empty text when the request fails.
 std::string HttpGetText(const std::wstring& url);
+
+// What the named reply of the server leaves in the boxes.
+const ExpectedBoxes& ExpectedBoxesFor(std::string_view reply);
 
 // Chooses what the server answers on /cgi-bin/ipx.cgi.
 void ChooseServerReply(const std::wstring& name);
