@@ -8,17 +8,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cycles=${1:-10000}
 source "$here/../scripts/wine-session.sh"
-source "$here/../scripts/build.sh"
 build="$KESTRIN_ROOT/build"
-port=18461  # the test build's lookup port, as in scripts/test.sh
 
-build_windows_tree "$build/win-test" \
-  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=1500 \
-  -DKESTRIN_DOWNLOAD_DEADLINE_MS=2000
-start_virtual_display
-use_wine_prefix "$build/wineprefix"
-use_unmanaged_windows
-start_reply_server "$port"
+build_test_program "$build/win-test"
+start_test_session
 started=$(date +%s)
 KESTRIN_SOAK_CYCLES=$cycles wine "$build/win-test/bin/kestrin_soak_tests.exe" >"$build/soak.log" 2>&1 \
   && outcome=passed || outcome=failed

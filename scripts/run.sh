@@ -8,7 +8,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 "$here/bootstrap.sh"
 had_display=${DISPLAY:-}
 source "$here/wine-session.sh"
-source "$here/build.sh"
 
 build="$KESTRIN_ROOT/build"
 run="$build/run"
@@ -21,7 +20,7 @@ build_windows_tree "$build/win" -DKESTRIN_BUILD_TESTS=ON \
   -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi"
 
 stop_service() { "$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$run/lighttpd" || true; }
-trap 'stop_service; session_cleanup' EXIT
+on_exit stop_service
 "$KESTRIN_ROOT/service/lighttpd-local.sh" start "$run/lighttpd" "$port" fastcgi \
   "$build/native/service/ipx.cgi" >/dev/null
 echo "== lookup service: ipx.cgi under lighttpd at http://127.0.0.1:$port/cgi-bin/ipx.cgi"

@@ -6,22 +6,16 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/bootstrap.sh"
 source "$here/wine-session.sh"
-source "$here/build.sh"
 
 build="$KESTRIN_ROOT/build"
 results="$build/test-results"
 mkdir -p "$build"
 rm -rf "$results"
 mkdir -p "$results"
-# The test build of the program asks this loopback port and refreshes every 1.5 s.
-port=18461
-
 echo "== building"
 build_tree "$build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 build_tree "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DKESTRIN_SANITIZE=ON
-build_windows_tree "$build/win-test" \
-  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=1500 \
-  -DKESTRIN_DOWNLOAD_DEADLINE_MS=2000
+build_test_program "$build/win-test"
 
 status=0
 echo "== native tests"
@@ -35,14 +29,7 @@ echo "== fuzzing the reply, icon record, address and host-name rules (10 s each)
 RESULTS_DIR="$results" "$here/fuzz.sh" 10 || status=1
 
 echo "== Windows tests under Wine"
-if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-  echo "port $port is taken; the Windows tests need it for their reply server" >&2
-  exit 1
-fi
-start_virtual_display
-use_wine_prefix "$build/wineprefix"
-use_unmanaged_windows
-start_reply_server "$port"
+start_test_session
 export KESTRIN_ARTIFACTS
 KESTRIN_ARTIFACTS=$(winepath -w "$results")
 for t in kestrin_win_tests kestrin_window_tests kestrin_program_tests kestrin_soak_tests; do

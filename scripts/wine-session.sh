@@ -1,13 +1,28 @@
-# Sourced by run.sh and test.sh: a virtual display, a Wine prefix and a loopback reply
-# server, each stopped by its own process id when the calling script exits.
+# Sourced by the scripts that run Kestrin under Wine: a virtual display, a Wine prefix and
+# a loopback reply server, each stopped by its own process id when the calling script
+# exits. The calling script adds clean-ups of its own with on_exit, never with trap.
 
-KESTRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/build.sh"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Loopback requests must not be sent to a proxy the machine may name.
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY
 
 session_pids=()
+exit_actions=()
+
+# Runs `command...` when the script exits, before what was registered earlier.
+on_exit() {
+  exit_actions+=("$(printf '%q ' "$@")")
+}
+
+run_exit_actions() {
+  local i
+  for ((i = ${#exit_actions[@]} - 1; i >= 0; i--)); do
+    eval "${exit_actions[i]}" || true
+  done
+}
+trap run_exit_actions EXIT
 
 # Wine keeps its server socket in /tmp, in a folder named after the prefix's device and
 # inode; that folder is ours to remove once our wineserver is gone.
@@ -41,19 +56,22 @@ session_cleanup() {
   done
   session_pids=()
 }
-trap session_cleanup EXIT
+on_exit session_cleanup
 
-# Starts Xvfb on the first free display number and exports DISPLAY.
+# Starts Xvfb on a display number it picks itself, once ready, and exports DISPLAY.
 start_virtual_display() {
-  local n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local ready i n=""
+  ready=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
   session_pids+=($!)
+  for i in $(seq 100); do
+    n=$(head -n 1 "$ready")
+    [ -n "$n" ] && break
+    sleep 0.1
+  done
+  rm -f "$ready"
+  [ -n "$n" ] || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$n"
-  local i
-  for i in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  echo "Xvfb did not start on $DISPLAY" >&2
-  return 1
 }
 
 # Creates the Wine prefix once and reuses it; its time is spent only on the first run.
@@ -69,6 +87,25 @@ use_wine_prefix() {
 # managed; unmanaged windows appear and go at once.
 use_unmanaged_windows() {
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+# Fails when something already answers on the loopback port.
+require_free_port() {
+  local port=$1 user=$2
+  if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+    echo "port $port is taken; $user needs it" >&2
+    return 1
+  fi
+}
+
+# What the Windows tests and the soak run in: a display, the test prefix and the reply
+# server on the port the test build asks.
+start_test_session() {
+  require_free_port "$KESTRIN_TEST_PORT" "the reply server of the Windows tests"
+  start_virtual_display
+  use_wine_prefix "$KESTRIN_ROOT/build/wineprefix"
+  use_unmanaged_windows
+  start_reply_server "$KESTRIN_TEST_PORT"
 }
 
 # Starts the loopback reply server used by the tests on the given port.
