@@ -1,5 +1,5 @@
 #pragma once
-// The program's one window: its start-up, commands, timer and lookup cycle.
+// The program's one window: its start-up, commands, timer, lookup cycle and tray icon.
 
 #include <windows.h>
 
@@ -42,7 +42,6 @@ private:
     HWND AddControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, int id,
                     const RECT& place, HFONT font, DWORD exStyle = 0);
     RECT Place(const layout::Box& box) const;
-
 
     void OnTrayCallback(LPARAM lParam);
     void OnMouseDown(POINT point);
