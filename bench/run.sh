@@ -19,9 +19,9 @@ while [ $# -gt 0 ]; do
   shift
 done
 if [ "$quick" = 1 ]; then
-  runs=3 cycles=1000 timed=50 service_runs=1 idle=${idle:-65}
+  runs=3 cycles=1000 timed=50 service_runs=1 idle=${idle:-65} hang_cycles=3
 else
-  runs=7 cycles=1000 timed=200 service_runs=3 idle=${idle:-300}
+  runs=7 cycles=1000 timed=200 service_runs=3 idle=${idle:-300} hang_cycles=8
 fi
 
 source "$here/../scripts/wine-session.sh"
@@ -50,8 +50,10 @@ if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
 fi
 
 echo "== building (build/bench-win, build/bench-service)" >&2
+# The release refresh interval and download deadline, so the rows show what users get.
 build_windows_tree "$build/bench-win" -DKESTRIN_BUILD_TESTS=ON \
-  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=60000
+  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=60000 \
+  -DKESTRIN_DOWNLOAD_DEADLINE_MS=5000
 # The same tree and options bench/service/run.sh uses when it builds for itself.
 cmake -S "$KESTRIN_ROOT" -B "$build/bench-service" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DKESTRIN_BUILD_TESTS=OFF >/dev/null
@@ -86,6 +88,18 @@ wine "$bin/kestrin-bench.exe" "${bench_args[@]}" | tr -d '\r' >"$results/results
 "$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$work/lighttpd"
 "$KESTRIN_ROOT/service/dnsmasq-local.sh" stop "$work/dns"
 
+# The tests' reply server takes the lookup URL over: it can be told to read each request
+# and never answer, which no real service can be made to do on cue.
+echo "== kestrin-bench --hang-cycles $hang_cycles against the reply server on 127.0.0.1:$port" >&2
+start_reply_server "$port"
+reply_pid=${session_pids[-1]}
+wine "$bin/kestrin-bench.exe" --hang-cycles "$hang_cycles" | tr -d '\r' >"$results/hang.txt"
+kill "$reply_pid" 2>/dev/null || true
+wait "$reply_pid" 2>/dev/null || true
+kept_pids=()
+for pid in "${session_pids[@]}"; do [ "$pid" = "$reply_pid" ] || kept_pids+=("$pid"); done
+session_pids=("${kept_pids[@]}")
+
 echo "== bench/service/run.sh, $service_runs run(s)" >&2
 for i in $(seq "$service_runs"); do
   "$here/service/run.sh" "$build/bench-service" >"$results/service.$i.txt"
@@ -93,9 +107,10 @@ done
 
 # ---- turning the results into the table ----
 
+# val KEY [FILE]: the value of KEY in FILE (results.txt when not named).
 val() {
   awk -v k="$1" '$1 == k { print $2; found = 1 } END { if (!found) print "" }' \
-    "$results/results.txt"
+    "$results/${2:-results.txt}"
 }
 # calc EXPRESSION [name=value...]: awk arithmetic, printed as given by the format in it.
 calc() { local e=$1; shift; awk "$@" "BEGIN { $e }"; }
@@ -105,7 +120,8 @@ ratio() { calc 'if (d > 0) printf "%.2f×", n / d; else printf "–"' -v n="$1" 
 meets() { calc "if ($1) print \"yes\"; else print \"no\"" "${@:2}"; }
 signed_kib() { calc 'printf "%+.1f KiB", b / 1024' -v b="$1"; }
 
-# Bytes each section takes in the file: from its file offset to the next section's.
+# Bytes each section takes in the file, from its file offset to the next section's, in
+# file order after the headers before the first.
 section_bytes() {
   i686-w64-mingw32-objdump -h "$1" | awk -v size="$(stat -c %s "$1")" '
     function hex(s,   i, n) {
@@ -115,7 +131,10 @@ section_bytes() {
     BEGIN { n = 0 }
     $1 ~ /^[0-9]+$/ { name = $2; off = hex(tolower($6)); next }
     /CONTENTS/ { names[n] = name; offs[n++] = off }
-    END { for (i = 0; i < n; i++) print names[i], (i + 1 < n ? offs[i + 1] : size) - offs[i] }'
+    END {
+      print "headers", offs[0]
+      for (i = 0; i < n; i++) print names[i], (i + 1 < n ? offs[i + 1] : size) - offs[i]
+    }'
 }
 exe_bytes=$(stat -c %s "$bin/kestrin.exe")
 bare_bytes=$(stat -c %s "$bin/bare-window.exe")
@@ -123,9 +142,31 @@ section_bytes "$bin/kestrin.exe" >"$results/sections.txt"
 sect() { awk -v s="$1" '$1 == s { print $2; f = 1 } END { if (!f) print 0 }' "$results/sections.txt"; }
 rsrc_bytes=$(sect .rsrc)
 code_bytes=$((exe_bytes - rsrc_bytes))
-art="$build/bench-win/src/app/art-tool/art"
-# A BITMAP resource is the .bmp file less its 14-byte file header.
-strip_bytes=$(( $(stat -c %s "$art/strip_top.bmp") + $(stat -c %s "$art/strip_bottom.bmp") - 28 ))
+code_parts=$(awk '$1 != ".rsrc" { printf "%s%s %.1f KiB", sep, $1, $2 / 1024; sep = ", " }' \
+  "$results/sections.txt")
+# The files .rsrc is built from, as kestrin.rc names them, found where the resource
+# compiler looks; a bitmap with its pixels and its bytes as a resource holds them: the
+# .bmp file less its 14-byte file header.
+rc_folders=("$build/bench-win/src/app/art-tool/art" "$build/bench-win/src/app" "$KESTRIN_ROOT/src/app")
+rsrc_parts=
+rsrc_files_bytes=0
+while read -r kind file; do
+  path=
+  for folder in "${rc_folders[@]}"; do
+    [ -f "$folder/$file" ] && { path=$folder/$file; break; }
+  done
+  [ -n "$path" ] || { rsrc_parts+="${rsrc_parts:+, }$file (not found)"; continue; }
+  bytes=$(stat -c %s "$path")
+  part="$file $(calc 'printf "%.1f KiB", b / 1024' -v b="$bytes")"
+  if [ "$kind" = BITMAP ]; then
+    bytes=$((bytes - 14))
+    read -r width height < <(od -An -t d4 -j 18 -N 8 "$path")
+    part="$file ${width}×${height#-} $(( $(od -An -t u2 -j 28 -N 2 "$path") ))-bit $bytes bytes"
+  fi
+  rsrc_parts+="${rsrc_parts:+, }$part"
+  rsrc_files_bytes=$((rsrc_files_bytes + bytes))
+done < <(sed -nE 's/^[A-Za-z0-9_]+[[:space:]]+([A-Z_]+)[[:space:]]+"([^"]+)".*/\1 \2/p' \
+  "$KESTRIN_ROOT/src/app/kestrin.rc")
 dlls=$(i686-w64-mingw32-objdump -p "$bin/kestrin.exe" | awk '/DLL Name:/ { printf "%s%s", sep, $3; sep = ", " }')
 
 k_start=$(val startup.kestrin_ms) b_start=$(val startup.bare_ms) g_start=$(val startup.get_ms)
@@ -159,6 +200,11 @@ k_windows=$(val mem.kestrin.start.windows)
 window_growth=$(( $(val mem.kestrin.cycles2.windows) - k_windows ))
 k_gdi=$(val mem.kestrin.start.gdi) k_user=$(val mem.kestrin.start.user)
 k_cycle=$(val cycle.kestrin_ms) g_cycle=$(val cycle.get_ms) m_cycle=$(val cycle.message_ms)
+# The last full run before the download moved to a worker thread: 4.639 ms a cycle, 7.47×
+# a bare GET of 0.621 ms. The cycle is to stay within 10 % of that ratio.
+cycle_before=7.47
+cycle_limit=$(calc 'printf "%.2f", r * 1.1' -v r="$cycle_before")
+h_deadline=$(val deadline_ms hang.txt) h_wait=$(val hang.longest_wait_ms hang.txt)
 ticks=$(val idle.ticks)
 cycle_cpu=$(calc 'printf "%.2f", (a - b) / n' -v a="$(val mem.kestrin.cycles1.linux_cpu)" \
   -v b="$(val mem.kestrin.start.linux_cpu)" -v n="$cycles")
@@ -183,18 +229,18 @@ service_rate() { service_value lighttpd "$1" "$2" 3; }
 service_ratio() { service_value lighttpd "$1" "$2" 2; }
 
 echo "machine: $(nproc) CPUs, $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(wine --version), $(uname -sr)"
-echo "command: $command_line  (kestrin-bench ${bench_args[*]}; bench/service/run.sh × $service_runs)"
+echo "command: $command_line  (kestrin-bench ${bench_args[*]}; kestrin-bench --hang-cycles $hang_cycles; bench/service/run.sh × $service_runs)"
 echo "service: ipx.cgi as FastCGI under lighttpd at $(val url)"
 echo
 echo "| # | measure | Kestrin | reference | ratio | target | within |"
 echo "| --- | --- | ---: | ---: | ---: | --- | --- |"
-echo "| 1 | kestrin.exe file size | $(kib "$exe_bytes") | bare window $(kib "$bare_bytes") | $(ratio "$exe_bytes" "$bare_bytes") | < 150 KiB | $(meets 'b < 150 * 1024' -v b="$exe_bytes") |"
-echo "| 1 | … code and data (all but .rsrc) | $(kib "$code_bytes") | .text $(kib "$(sect .text)"), .eh_frame $(kib "$(sect .eh_fram)"), .rdata $(kib "$(sect .rdata)") | | | |"
-echo "| 1 | … resources (.rsrc) | $(kib "$rsrc_bytes") | of which the two 800×32 24-bit strip bitmaps $(kib "$strip_bytes") | | | |"
+echo "| 1 | kestrin.exe file size ($exe_bytes bytes) | $(kib "$exe_bytes") | bare window $(kib "$bare_bytes") | $(ratio "$exe_bytes" "$bare_bytes") | < 48 KiB | $(meets 'b < 48 * 1024' -v b="$exe_bytes") |"
+echo "| 1 | … code and data (all but .rsrc) | $(kib "$code_bytes") | $code_parts | | | |"
+echo "| 1 | … resources (.rsrc) | $(kib "$rsrc_bytes") | from $rsrc_parts; the rest, $(kib "$((rsrc_bytes - rsrc_files_bytes))"), is the version block, the resource directory and padding | | | |"
 echo "| 1 | imported DLLs | $dlls | | | system DLLs only | |"
 echo "| 2 | start-up: process start to window shown with both answers (median of $(val startup.kestrin_ms.n)) | $k_start ms | bare window $b_start ms + one GET $g_start ms = $start_ref ms | $(ratio "$k_start" "$start_ref") | ≤ 1.3× | $(meets 'k <= 1.3 * r' -v k="$k_start" -v r="$start_ref") |"
 echo "| 2 | CPU used by start-up (user + system, from Linux, 1 s after showing) | $(val mem.kestrin.start.linux_cpu) ms | bare window $(val mem.bare.start.linux_cpu) ms | $(ratio "$(val mem.kestrin.start.linux_cpu)" "$(val mem.bare.start.linux_cpu)") | | |"
-echo "| 3 | private bytes after start-up: $priv_source | $(mib "$k_priv") | bare window $(mib "$b_priv") | $(ratio "$k_priv" "$b_priv") | ≤ 1.2× | $(meets 'k <= 1.2 * b' -v k="$k_priv" -v b="$b_priv") |"
+echo "| 3 | private bytes after start-up: $priv_source | $(mib "$k_priv") | bare window $(mib "$b_priv") | $(ratio "$k_priv" "$b_priv") | ≤ 1.1× | $(meets 'k <= 1.1 * b' -v k="$k_priv" -v b="$b_priv") |"
 echo "| 3 | working set after start-up | $(mib "$k_ws") | bare window $(mib "$b_ws") | $(ratio "$k_ws" "$b_ws") | | |"
 echo "| 3 | private bytes growth over $cycles cycles (then over $cycles more) | $(signed_kib "$priv_growth") ($(signed_kib "$priv_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$priv_growth") |"
 echo "| 3 | working set growth over $cycles cycles (then over $cycles more) | $(signed_kib "$ws_growth") ($(signed_kib "$ws_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$ws_growth") |"
@@ -207,7 +253,8 @@ else
   echo "| 3 | GDI / USER growth over $cycles cycles | $(( $(val mem.kestrin.cycles1.gdi) - k_gdi )) / $(( $(val mem.kestrin.cycles1.user) - k_user )) | | | 0 | $(meets 'g <= 0 && u <= 0' -v g="$(( $(val mem.kestrin.cycles1.gdi) - k_gdi ))" -v u="$(( $(val mem.kestrin.cycles1.user) - k_user ))") |"
 fi
 echo "| 3 | windows (USER objects counted with EnumWindows), growth over $((2 * cycles)) cycles | $k_windows, $window_growth | bare window $(val mem.bare.start.windows) | | | |"
-echo "| 4 | one lookup cycle: BM_CLICK to return (median of $(val cycle.kestrin_ms.n)) | $k_cycle ms | one GET $g_cycle ms (a bare WM_NULL to Kestrin: $m_cycle ms) | $(ratio "$k_cycle" "$g_cycle") | ≤ 1.5× | $(meets 'k <= 1.5 * g' -v k="$k_cycle" -v g="$g_cycle") |"
+echo "| 4 | one lookup cycle: BM_CLICK to return (median of $(val cycle.kestrin_ms.n)) | $k_cycle ms | one GET $g_cycle ms (a bare WM_NULL to Kestrin: $m_cycle ms) | $(ratio "$k_cycle" "$g_cycle") | ≤ $cycle_limit× ($cycle_before× before the worker thread, + 10 %) | $(meets 'k <= l * g' -v k="$k_cycle" -v g="$g_cycle" -v l="$cycle_limit") |"
+echo "| 4 | the window while the service never answers: longest wait for a WM_NULL sent every 50 ms, over $(val hang.cycle_ms.n hang.txt) clicked cycles ($(val hang.served hang.txt) lookups reached the service; probes unanswered: $(val hang.unanswered hang.txt)) | $h_wait ms | download deadline $h_deadline ms; a clicked cycle took $(val hang.cycle_ms hang.txt) ms (median), $(val hang.cycle_ms.max hang.txt) ms at most | | ≤ deadline + 100 ms | $(meets 'w <= d + 100 && u == 0' -v w="$h_wait" -v d="$h_deadline" -v u="$(val hang.unanswered hang.txt)") |"
 echo "| 5 | idle CPU (user + system, from Linux) while hidden, $(calc 'printf "%.0f", s' -v s="$(val idle.seconds)") s = $ticks timer ticks (a tick seen: $( [ "$(val idle.tick_seen)" = 1 ] && echo yes || echo no)) | $(calc 'printf "%.0f ms, %.1f ms per tick", k, k / (t > 0 ? t : 1)' -v k="$idle_k" -v t="$ticks") | bare window $(calc 'printf "%.0f ms", b' -v b="$idle_b") | | | |"
 echo "| 5 | CPU per lookup cycle (from Linux, over the first $cycles clicked cycles): what a tick costs, finer than Linux's 10 ms steps above | $cycle_cpu ms | | | | |"
 for mode in keep-alive fresh; do
