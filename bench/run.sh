@@ -25,7 +25,6 @@ else
 fi
 
 source "$here/../scripts/wine-session.sh"
-source "$here/../scripts/build.sh"
 build="$KESTRIN_ROOT/build"
 port=${KESTRIN_BENCH_PORT:-18463}
 work="$build/bench-run"
@@ -34,20 +33,17 @@ results="$build/bench-last"
 prefix="$build/bench-wineprefix"
 mkdir -p "$build"
 
+# Runs before the session's own clean-up, which stops Wine, the display and the reply
+# server.
 bench_cleanup() {
-  set +e  # clean up all there is, whatever fails on the way
   "$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$work/lighttpd"
   "$KESTRIN_ROOT/service/dnsmasq-local.sh" stop "$work/dns"
-  session_cleanup
   rm -rf "$work"
 }
-trap bench_cleanup EXIT
+on_exit bench_cleanup
 trap 'exit 130' INT TERM
 
-if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-  echo "port $port is taken; set KESTRIN_BENCH_PORT to a free one" >&2
-  exit 1
-fi
+require_free_port "$port" "the bench (KESTRIN_BENCH_PORT chooses another)"
 
 echo "== building (build/bench-win, build/bench-service)" >&2
 # The release refresh interval and download deadline, so the rows show what users get.
