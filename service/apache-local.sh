@@ -89,8 +89,7 @@ start() {
     local dir=$1 port=$2 mode=$3 program=$4
     [ "$mode" = cgi ] || [ "$mode" = fastcgi ] || usage
     program=$(absolute_program "$program")
-    mkdir -p "$dir/www"
-    dir=$(cd "$dir" && pwd)
+    dir=$(server_dir "$dir")
     trap 'stop "$dir"' ERR
     open_to_workers "$dir"
     write_ipx_config "$dir" "$mode" "$program"

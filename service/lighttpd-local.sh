@@ -61,8 +61,7 @@ start() {
     local dir=$1 port=$2 mode=$3 program=$4
     [ "$mode" = cgi ] || [ "$mode" = fastcgi ] || usage
     program=$(absolute_program "$program")
-    mkdir -p "$dir/www/cgi-bin"
-    dir=$(cd "$dir" && pwd)
+    dir=$(server_dir "$dir" www/cgi-bin)
     ln -sfn "$program" "$dir/www/cgi-bin/ipx.cgi"
     write_config "$dir" "$port" "$mode" "$program"
     lighttpd -t -f "$dir/lighttpd.conf" >/dev/null

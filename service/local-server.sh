@@ -25,6 +25,15 @@ absolute_program() {
     printf '%s\n' "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 }
 
+# server_dir DIR [FOLDER...]: makes DIR with its www folder for static files and the
+# FOLDERs inside, and prints its absolute path.
+server_dir() {
+    local dir=$1
+    shift
+    mkdir -p "$dir/www" "${@/#/$dir/}"
+    (cd "$dir" && pwd)
+}
+
 # The command line of every helper: start ARGUMENT... or stop DIR.
 run_command() {
     case "${1:-}" in

@@ -72,8 +72,7 @@ write_balancer_site() {
 start() {
     [ $# -eq 4 ] || [ $# -eq 5 ] || usage
     local dir=$1 port=$2 mode=$3
-    mkdir -p "$dir/www/cgi-bin" "$dir/temp"
-    dir=$(cd "$dir" && pwd)
+    dir=$(server_dir "$dir" temp)
     trap 'stop "$dir"' ERR
     open_to_workers "$dir"
     case $mode in
