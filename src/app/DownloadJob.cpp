@@ -10,11 +10,6 @@
 namespace kestrin {
 namespace {
 
-// The cache is bypassed both ways: every cycle must ask the service afresh.
-constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                                INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES |
-                                INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH;
-
 std::optional<DWORD> NumericHeader(HINTERNET request, DWORD query) {
     DWORD value = 0;
     DWORD size = sizeof value;

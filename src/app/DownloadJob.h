@@ -12,6 +12,12 @@
 
 namespace kestrin {
 
+// How the lookup is asked for. The cache is bypassed both ways: every cycle must ask the
+// service afresh.
+inline constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES |
+                                       INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH;
+
 class DownloadJob {
 public:
     // The body of url when the server answered 2xx with the whole of it within
