@@ -61,9 +61,10 @@ std::wstring ProgramFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
-KestrinProcess::KestrinProcess(std::optional<std::wstring> tempDir,
-                               const std::wstring& workingFolder) {
-    std::wstring commandLine = L"\"" + ProgramFolder() + L"\\kestrin.exe\"";
+KestrinProcess::KestrinProcess(const ProgramFile& program, std::optional<std::wstring> tempDir,
+                               const std::wstring& workingFolder)
+    : path_(ProgramFolder() + L"\\" + program.exe), windowClass_(program.windowClass) {
+    std::wstring commandLine = L"\"" + path_ + L"\"";
     auto environment = EnvironmentWithTemp(tempDir);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -88,16 +89,16 @@ KestrinProcess::~KestrinProcess() {
 HWND KestrinProcess::FindMainWindow(DWORD timeoutMs) {
     WaitFor(
         [&] {
-            window_ = FindProcessWindow(processId_, KESTRIN_WINDOW_CLASS, false);
+            window_ = FindProcessWindow(processId_, windowClass_, false);
             return window_ != nullptr || HasExited();
         },
         timeoutMs);
     return window_;
 }
 
-bool KestrinProcess::WaitUntilShown(DWORD timeoutMs) {
-    return FindMainWindow(timeoutMs) &&
-           WaitFor([&] { return IsWindowVisible(window_) != FALSE; }, timeoutMs);
+bool KestrinProcess::IsShown() {
+    if (!window_) window_ = FindProcessWindow(processId_, windowClass_, false);
+    return window_ && IsWindowVisible(window_);
 }
 
 bool KestrinProcess::WaitForExit(DWORD timeoutMs) {
@@ -126,6 +127,12 @@ KestrinProcess::Resources KestrinProcess::CountResources() const {
 
 HWND KestrinProcess::StripControl(int id) const {
     return GetDlgItem(Control(IDC_L_TOP), id);
+}
+
+void KestrinProcess::ClickCloseImage() const {
+    HWND closeImage = StripControl(IDC_IMG_CLOSE);
+    PostMessageW(closeImage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
+    PostMessageW(closeImage, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
 }
 
 std::wstring KestrinProcess::Text(int id) const {

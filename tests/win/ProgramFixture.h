@@ -40,11 +40,7 @@ protected:
         return WaitFor([&] { return temp_.IsEmpty(); }, 3000);
     }
     bool IconShown() const { return TrayHasIcon(kestrin_->window(), 1); }
-    void ClickCloseImage() const {
-        HWND closeImage = kestrin_->StripControl(IDC_IMG_CLOSE);
-        PostMessageW(closeImage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
-        PostMessageW(closeImage, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
-    }
+    void ClickCloseImage() const { kestrin_->ClickCloseImage(); }
     void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(kestrin_->window(), message, wParam, lParam, SMTO_NORMAL, 10000,

@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 #include <tlhelp32.h>
-#include <wininet.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -23,10 +22,14 @@ std::string HttpGetText(const std::wstring& url) {
                                             INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
                                             0));
     if (!request) return {};
+    return ReadBody(request.get());
+}
+
+std::string ReadBody(HINTERNET request) {
     std::string body;
     char chunk[4096];
     DWORD got = 0;
-    while (InternetReadFile(request.get(), chunk, sizeof chunk, &got) && got > 0)
+    while (InternetReadFile(request, chunk, sizeof chunk, &got) && got > 0)
         body.append(chunk, got);
     return body;
 }

@@ -2,6 +2,7 @@
 // Helpers for tests that run under Wine against the loopback reply server.
 
 #include <windows.h>
+#include <wininet.h>
 
 #include <string>
 #include <string_view>
@@ -15,6 +16,8 @@ std::wstring ServerUrl(const std::wstring& path);
 
 // The body of a GET, or the empty text when the request fails.
 std::string HttpGetText(const std::wstring& url);
+// What is left of an open request's body.
+std::string ReadBody(HINTERNET request);
 
 // What the named reply of the server leaves in the boxes.
 const ExpectedBoxes& ExpectedBoxesFor(std::string_view reply);
@@ -65,14 +68,14 @@ public:
 // Runs this test program again with the given arguments; its exit code.
 DWORD RunThisProgram(const std::wstring& arguments);
 
-// Waits up to timeoutMs for condition to hold, checking every 50 ms.
+// Waits up to timeoutMs for condition to hold, checking every pollMs.
 template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = 10000) {
+bool WaitFor(Condition condition, DWORD timeoutMs = 10000, DWORD pollMs = 50) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
         if (condition()) return true;
         if (GetTickCount64() >= end) return false;
-        Sleep(50);
+        Sleep(pollMs);
     }
 }
 
