@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "BuildConfig.h"
+#include "DownloadJob.h"
 #include "Handles.h"
 #include "KestrinProcess.h"
 #include "WinTestSupport.h"
@@ -28,17 +29,19 @@ namespace {
 
 using kestrin::UniqueInternet;
 using kestrin::UniqueKernelHandle;
-using kestrin::test::CountOpenHandles;
-using kestrin::test::CountWindows;
 using kestrin::test::HttpGetText;
+using kestrin::test::KestrinProcess;
+using kestrin::test::kKestrinExe;
+using kestrin::test::ProgramFile;
+using kestrin::test::ReadBody;
 using kestrin::test::ServedLookups;
 using kestrin::test::ServerUrl;
-using kestrin::test::EnvironmentWithTemp;
-using kestrin::test::ProgramFolder;
 using kestrin::test::TempFolder;
-using kestrin::test::WindowTextOf;
 
-constexpr wchar_t kBareClass[] = L"KestrinBench.BareWindow";
+constexpr ProgramFile kBareWindow{L"bare-window.exe", L"KestrinBench.BareWindow"};
+// The window is polled every millisecond, so start-up is timed to about that.
+constexpr DWORD kShowTimeoutMs = 30000;
+constexpr DWORD kShowPollMs = 1;
 
 struct Options {
     int runs = 7;
@@ -133,85 +136,10 @@ double LinuxCpuMs(const std::wstring& procFolder) {
            kMsPerClockTick;
 }
 
-// One started program (kestrin.exe or the baseline), found by its window class. Ends it
-// when it goes: WM_CLOSE first, then TerminateProcess.
-class Program {
-public:
-    Program(const wchar_t* exe, const wchar_t* windowClass, const std::wstring& tempDir)
-        : path_(ProgramFolder() + L"\\" + exe), windowClass_(windowClass) {
-        std::wstring commandLine = L"\"" + path_ + L"\"";
-        auto environment = EnvironmentWithTemp(tempDir);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                           CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
-                           &info)) {
-            const UniqueKernelHandle thread(info.hThread);
-            process_.reset(info.hProcess);
-            processId_ = info.dwProcessId;
-        }
-    }
-    ~Program() {
-        if (!process_ || Exited()) return;
-        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process_.get(), 10000) != WAIT_OBJECT_0) {
-            TerminateProcess(process_.get(), 1);
-            WaitForSingleObject(process_.get(), 5000);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool Started() const { return static_cast<bool>(process_); }
-    bool Exited() const { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }
-    HANDLE process() const { return process_.get(); }
-    const std::wstring& path() const { return path_; }
-    // Where Linux shows this program's process; found once, after start-up.
-    const std::wstring& LinuxFolder() {
-        if (linuxFolder_.empty()) linuxFolder_ = LinuxProcFolder(path_);
-        return linuxFolder_;
-    }
-    HWND window() const { return window_; }
-    HWND Control(int id) const { return GetDlgItem(window_, id); }
-
-    // Polls every millisecond, so start-up is timed to about that; true once the window
-    // is visible and `ready` holds for it.
-    template <typename Ready>
-    bool WaitUntilShown(Ready ready, DWORD timeoutMs = 30000) {
-        const double end = NowMs() + timeoutMs;
-        while (NowMs() < end && !Exited()) {
-            if (!window_) window_ = FindOwnWindow();
-            if (window_ && IsWindowVisible(window_) && ready(*this)) return true;
-            Sleep(1);
-        }
-        return false;
-    }
-
-private:
-    HWND FindOwnWindow() const {
-        for (HWND w = FindWindowExW(nullptr, nullptr, windowClass_, nullptr); w;
-             w = FindWindowExW(nullptr, w, windowClass_, nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == processId_) return w;
-        }
-        return nullptr;
-    }
-
-    std::wstring path_;
-    std::wstring linuxFolder_;
-    const wchar_t* windowClass_;
-    UniqueKernelHandle process_;
-    DWORD processId_ = 0;
-    HWND window_ = nullptr;
-};
-
-bool BoxesFilled(const Program& p) {
-    return !WindowTextOf(p.Control(IDC_T_PUBLIC)).empty() &&
-           !WindowTextOf(p.Control(IDC_T_HOST)).empty();
+bool BoxesFilled(const KestrinProcess& p) {
+    return !p.Text(IDC_T_PUBLIC).empty() && !p.Text(IDC_T_HOST).empty();
 }
-bool AlwaysReady(const Program&) { return true; }
+bool AlwaysReady(const KestrinProcess&) { return true; }
 
 // The same request Kestrin makes, from a fresh session each time as Kestrin does; its
 // duration, or a negative number when it fails.
@@ -220,17 +148,10 @@ double TimedGet(const std::wstring& url) {
     UniqueInternet session(
         InternetOpenW(L"kestrin-bench", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return -1;
-    UniqueInternet request(InternetOpenUrlW(
-        session.get(), url.c_str(), nullptr, 0,
-        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-            INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH,
-        0));
+    UniqueInternet request(InternetOpenUrlW(session.get(), url.c_str(), nullptr, 0,
+                                            kestrin::kRequestFlags, 0));
     if (!request) return -1;
-    std::string body;
-    char chunk[4096];
-    DWORD got = 0;
-    while (InternetReadFile(request.get(), chunk, sizeof chunk, &got) && got > 0)
-        body.append(chunk, got);
+    const std::string body = ReadBody(request.get());
     request.reset();
     session.reset();
     const double elapsed = NowMs() - start;
@@ -264,8 +185,10 @@ double CpuMs(HANDLE process) {
     return ms(kernel) + ms(user);
 }
 
-// Prints what the process holds as key.private, key.working_set, key.handles, ...
-void PrintHoldings(const std::string& key, Program& program) {
+// Prints what the process holds as key.private, key.working_set, key.handles, ...;
+// linuxFolder is where Linux shows the process.
+void PrintHoldings(const std::string& key, const KestrinProcess& program,
+                   const std::wstring& linuxFolder) {
     HANDLE process = program.process();
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
@@ -279,12 +202,13 @@ void PrintHoldings(const std::string& key, Program& program) {
     }
     DWORD handles = 0;
     if (GetProcessHandleCount(process, &handles)) PrintCount(key + ".handles", handles);
-    PrintCount(key + ".handles_probed", CountOpenHandles(process));
-    PrintCount(key + ".gdi", GetGuiResources(process, GR_GDIOBJECTS));
-    PrintCount(key + ".user", GetGuiResources(process, GR_USEROBJECTS));
-    PrintCount(key + ".windows", CountWindows(GetProcessId(process)));
+    const KestrinProcess::Resources held = program.CountResources();
+    PrintCount(key + ".handles_probed", held.handles);
+    PrintCount(key + ".gdi", held.gdi);
+    PrintCount(key + ".user", held.user);
+    PrintCount(key + ".windows", held.windows);
     std::printf("%s.wine_cpu %.3f\n", key.c_str(), CpuMs(process));
-    std::printf("%s.linux_cpu %.3f\n", key.c_str(), LinuxCpuMs(program.LinuxFolder()));
+    std::printf("%s.linux_cpu %.3f\n", key.c_str(), LinuxCpuMs(linuxFolder));
 }
 
 void RunCycles(HWND button, int count) {
@@ -298,8 +222,8 @@ bool MeasureStartUp(const Options& options, const TempFolder& temp) {
     for (int run = -1; run < options.runs; ++run) {  // run -1 warms the caches, untimed
         double start = NowMs();
         {
-            Program p(L"kestrin.exe", KESTRIN_WINDOW_CLASS, temp.path());
-            if (!p.WaitUntilShown(BoxesFilled)) {
+            KestrinProcess p(kKestrinExe, temp.path());
+            if (!p.WaitUntilShown(BoxesFilled, kShowTimeoutMs, kShowPollMs)) {
                 std::fputs("kestrin.exe did not show its answers\n", stderr);
                 return false;
             }
@@ -307,8 +231,8 @@ bool MeasureStartUp(const Options& options, const TempFolder& temp) {
         }
         start = NowMs();
         {
-            Program p(L"bare-window.exe", kBareClass, temp.path());
-            if (!p.WaitUntilShown(AlwaysReady)) {
+            KestrinProcess p(kBareWindow, temp.path());
+            if (!p.WaitUntilShown(AlwaysReady, kShowTimeoutMs, kShowPollMs)) {
                 std::fputs("bare-window.exe did not show its window\n", stderr);
                 return false;
             }
@@ -334,27 +258,29 @@ int Run(const Options& options) {
     if (!MeasureStartUp(options, temp)) return 1;
 
     // One copy of each, side by side, for memory, cycles and idling.
-    Program kestrinExe(L"kestrin.exe", KESTRIN_WINDOW_CLASS, temp.path());
-    if (!kestrinExe.WaitUntilShown(BoxesFilled)) {
+    KestrinProcess kestrinExe(kKestrinExe, temp.path());
+    if (!kestrinExe.WaitUntilShown(BoxesFilled, kShowTimeoutMs, kShowPollMs)) {
         std::fputs("kestrin.exe did not show its answers\n", stderr);
         return 1;
     }
     const double timerStart = NowMs();  // Kestrin sets its timer just before showing
-    Program bare(L"bare-window.exe", kBareClass, temp.path());
-    if (!bare.WaitUntilShown(AlwaysReady)) {
+    KestrinProcess bare(kBareWindow, temp.path());
+    if (!bare.WaitUntilShown(AlwaysReady, kShowTimeoutMs, kShowPollMs)) {
         std::fputs("bare-window.exe did not show its window\n", stderr);
         return 1;
     }
     Sleep(1000);  // let both settle after showing
-    PrintHoldings("mem.kestrin.start", kestrinExe);
-    PrintHoldings("mem.bare.start", bare);
+    const std::wstring kestrinProc = LinuxProcFolder(kestrinExe.path());
+    const std::wstring bareProc = LinuxProcFolder(bare.path());
+    PrintHoldings("mem.kestrin.start", kestrinExe, kestrinProc);
+    PrintHoldings("mem.bare.start", bare, bareProc);
 
     HWND button = kestrinExe.Control(IDC_BTN_REFRESH);
     double start = NowMs();
     RunCycles(button, options.cycles);
     Print("cycles.batch1_ms", NowMs() - start);
     PrintCount("cycles.count", static_cast<unsigned long long>(options.cycles));
-    PrintHoldings("mem.kestrin.cycles1", kestrinExe);
+    PrintHoldings("mem.kestrin.cycles1", kestrinExe, kestrinProc);
 
     std::vector<double> cycle, get, message;
     int failed = 0;
@@ -376,13 +302,11 @@ int Run(const Options& options) {
     RunCycles(button, options.cycles);
     Print("cycles.batch2_ms", NowMs() - start);
     PrintCount("cycles.boxes_filled", BoxesFilled(kestrinExe) ? 1 : 0);
-    PrintHoldings("mem.kestrin.cycles2", kestrinExe);
+    PrintHoldings("mem.kestrin.cycles2", kestrinExe, kestrinProc);
 
     // Idle: hidden as by its close image, the baseline hidden too. The boxes are emptied
     // first so a refilled box shows that a timer tick ran.
-    HWND closeImage = GetDlgItem(kestrinExe.Control(IDC_L_TOP), IDC_IMG_CLOSE);
-    PostMessageW(closeImage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
-    PostMessageW(closeImage, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+    kestrinExe.ClickCloseImage();
     ShowWindow(bare.window(), SW_HIDE);
     kestrin::test::WaitFor([&] { return !IsWindowVisible(kestrinExe.window()); });
     PrintCount("idle.hidden", IsWindowVisible(kestrinExe.window()) ? 0 : 1);
@@ -391,8 +315,6 @@ int Run(const Options& options) {
         SendMessageTimeoutW(kestrinExe.Control(id), WM_SETTEXT, 0,
                             reinterpret_cast<LPARAM>(L""), SMTO_NORMAL, 5000, &ignored);
     }
-    const std::wstring kestrinProc = kestrinExe.LinuxFolder();
-    const std::wstring bareProc = bare.LinuxFolder();
     PrintCount("idle.linux_process_found", !kestrinProc.empty() && !bareProc.empty() ? 1 : 0);
     const double idleStart = NowMs();
     const double kestrinCpu = CpuMs(kestrinExe.process());
@@ -417,8 +339,8 @@ int Run(const Options& options) {
     Print("idle.kestrin_cpu_ms", kestrinIdle);
     Print("idle.bare_cpu_ms", bareIdle);
     PrintCount("idle.tick_seen", BoxesFilled(kestrinExe) ? 1 : 0);
-    PrintHoldings("mem.kestrin.idle", kestrinExe);
-    PrintHoldings("mem.bare.idle", bare);
+    PrintHoldings("mem.kestrin.idle", kestrinExe, kestrinProc);
+    PrintHoldings("mem.bare.idle", bare, bareProc);
     return 0;
 }
 
@@ -494,8 +416,8 @@ int RunHang(const Options& options) {
         return 1;
     }
     const TempFolder temp(L"kestrin-bench");
-    Program kestrinExe(L"kestrin.exe", KESTRIN_WINDOW_CLASS, temp.path());
-    if (!kestrinExe.WaitUntilShown(BoxesFilled)) {
+    KestrinProcess kestrinExe(kKestrinExe, temp.path());
+    if (!kestrinExe.WaitUntilShown(BoxesFilled, kShowTimeoutMs, kShowPollMs)) {
         std::fputs("kestrin.exe did not show its answers\n", stderr);
         return 1;
     }
