@@ -61,11 +61,7 @@ rm -rf "$work" "$results"
 mkdir -p "$work" "$results"
 
 echo "== ipx.cgi (FastCGI) under lighttpd on 127.0.0.1:$port, names from a loopback dnsmasq" >&2
-dns_port=$(/usr/bin/python3 -c '
-import socket
-with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-    s.bind(("127.0.0.1", 0))
-    print(s.getsockname()[1])')
+dns_port=$(/usr/bin/python3 "$KESTRIN_ROOT/tests/service/free_port.py" udp)
 "$KESTRIN_ROOT/service/dnsmasq-local.sh" start "$work/dns" "$dns_port" \
   --local=/kestrin.test/ --local=/127.in-addr.arpa/ \
   --host-record=loopback.kestrin.test,127.0.0.1,::1
