@@ -8,31 +8,16 @@
 namespace kestrin::test {
 namespace {
 
-struct WindowSearch {
-    DWORD processId;
-    const wchar_t* className;
-    bool visibleOnly;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, static_cast<int>(std::size(className)));
-    if (owner != search->processId || std::wstring(className) != search->className ||
-        (search->visibleOnly && !IsWindowVisible(window)))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-// The first top-level window of the process with the given class.
+// The first top-level window of the process with the given class. The system filters by
+// class, so that a search repeated every millisecond costs the program under test little.
 HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOnly) {
-    WindowSearch search{processId, className, visibleOnly};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND window = FindWindowExW(nullptr, nullptr, className, nullptr); window;
+         window = FindWindowExW(nullptr, window, className, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && (!visibleOnly || IsWindowVisible(window))) return window;
+    }
+    return nullptr;
 }
 
 }  // namespace
