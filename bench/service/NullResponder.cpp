@@ -1,8 +1,9 @@
 // A FastCGI responder that answers every request with fixed bytes shaped like ipx.cgi's
-// answer, through ipx.cgi's own FastCGI transport: beside ipx.cgi it shows what the web
-// server and the socket hop cost on their own.
+// answer, through ipx.cgi's own FastCGI transport and as many workers: beside ipx.cgi it
+// shows what the web server and the socket hop cost on their own.
 
 #include "FastCgiFrontend.h"
+#include "Settings.h"
 
 namespace {
 
@@ -17,5 +18,8 @@ constexpr char kAnswer[] =
 }  // namespace
 
 int main() {
-    return ipx::ServeFastCgiRequests([](const ipx::Request&) { return std::string(kAnswer); });
+    const std::vector<ipx::Responder> responders(
+        ipx::SettingsFromEnvironment().workers,
+        [](const ipx::Request&) { return std::string(kAnswer); });
+    return ipx::ServeFastCgiRequests(responders);
 }

@@ -13,6 +13,7 @@ AnswerCache::AnswerCache(std::size_t capacity, std::chrono::steady_clock::durati
 }
 
 std::optional<std::string> AnswerCache::Find(const std::string& key) {
+    const std::lock_guard lock(mutex_);
     const auto found = byKey_.find(key);
     if (found == byKey_.end()) {
         return std::nullopt;
@@ -25,6 +26,7 @@ std::optional<std::string> AnswerCache::Find(const std::string& key) {
 }
 
 void AnswerCache::Store(const std::string& key, std::string value) {
+    const std::lock_guard lock(mutex_);
     if (const auto found = byKey_.find(key); found != byKey_.end()) {
         Erase(found->second);
     }
@@ -34,6 +36,11 @@ void AnswerCache::Store(const std::string& key, std::string value) {
     }
     entries_.push_back(Entry{key, std::move(value), now_()});
     byKey_.emplace(key, std::prev(entries_.end()));
+}
+
+std::size_t AnswerCache::size() const {
+    const std::lock_guard lock(mutex_);
+    return entries_.size();
 }
 
 bool AnswerCache::IsExpired(const Entry& entry) const {

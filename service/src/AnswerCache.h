@@ -1,11 +1,13 @@
 #pragma once
 // Recent host-name answers by caller address, so that callers polling every minute do
-// not each cost a DNS round trip. Bounded: when full, the oldest entry goes first.
+// not each cost a DNS round trip. Bounded: when full, the oldest entry goes first. Safe to
+// share between threads.
 
 #include <chrono>
 #include <cstddef>
 #include <functional>
 #include <list>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -21,7 +23,7 @@ public:
 
     std::optional<std::string> Find(const std::string& key);
     void Store(const std::string& key, std::string value);
-    std::size_t size() const { return entries_.size(); }
+    std::size_t size() const;
 
 private:
     struct Entry {
@@ -38,6 +40,7 @@ private:
     std::size_t capacity_;
     std::chrono::steady_clock::duration lifetime_;
     Clock now_;
+    mutable std::mutex mutex_;
     Entries entries_;  // oldest first
     std::unordered_map<std::string, Entries::iterator> byKey_;
 };

@@ -34,13 +34,20 @@ using AddrinfoPtr = std::unique_ptr<ares_addrinfo, AddrinfoDeleter>;
 
 struct ReverseQuery {
     bool done = false;
-    std::optional<std::string> name;
+    ReverseAnswer answer;
 };
 
 struct ForwardQuery {
     bool done = false;
-    std::vector<Address> addresses;
+    ForwardAnswer answer;
 };
+
+// c-ares reports a reverse lookup whose every try timed out as "not found", so the count
+// of timeouts tells; ProcessUntil cancels at the deadline, the other way to run out of time.
+bool OutOfTime(int status, int timeouts) {
+    return status != ARES_SUCCESS &&
+           (timeouts > 0 || status == ARES_ETIMEOUT || status == ARES_ECANCELLED);
+}
 
 std::optional<Address> AddressOf(const sockaddr* address) {
     if (address->sa_family == AF_INET) {
@@ -60,24 +67,26 @@ std::optional<Address> AddressOf(const sockaddr* address) {
     return std::nullopt;
 }
 
-void OnReverse(void* arg, int status, int /*timeouts*/, hostent* host) {
+void OnReverse(void* arg, int status, int timeouts, hostent* host) {
     auto* query = static_cast<ReverseQuery*>(arg);
     if (status == ARES_SUCCESS && host != nullptr && host->h_name != nullptr) {
-        query->name = host->h_name;
+        query->answer.name = host->h_name;
     }
+    query->answer.timedOut = OutOfTime(status, timeouts);
     query->done = true;
 }
 
-void OnForward(void* arg, int status, int /*timeouts*/, ares_addrinfo* result) {
+void OnForward(void* arg, int status, int timeouts, ares_addrinfo* result) {
     const AddrinfoPtr owned(result);
     auto* query = static_cast<ForwardQuery*>(arg);
     if (status == ARES_SUCCESS && owned) {
         for (const ares_addrinfo_node* node = owned->nodes; node != nullptr; node = node->ai_next) {
             if (auto address = AddressOf(node->ai_addr)) {
-                query->addresses.push_back(*address);
+                query->answer.addresses.push_back(*address);
             }
         }
     }
+    query->answer.timedOut = OutOfTime(status, timeouts);
     query->done = true;
 }
 
@@ -123,23 +132,22 @@ CaresResolver::~CaresResolver() {
     ares_destroy(channel_);
 }
 
-std::optional<std::string> CaresResolver::ReverseName(const Address& address, Deadline deadline) {
+ReverseAnswer CaresResolver::ReverseName(const Address& address, Deadline deadline) {
     ReverseQuery query;
     const int family = address.family() == Address::Family::V4 ? AF_INET : AF_INET6;
     const auto bytes = address.bytes();
     ares_gethostbyaddr(channel_, bytes.data(), static_cast<int>(bytes.size()), family,
                        OnReverse, &query);
     ProcessUntil(query.done, deadline);
-    return query.name;
+    return query.answer;
 }
 
-std::vector<Address> CaresResolver::ForwardAddresses(const std::string& hostName,
-                                                     Deadline deadline) {
+ForwardAnswer CaresResolver::ForwardAddresses(const std::string& hostName, Deadline deadline) {
     ForwardQuery query;
     const ares_addrinfo_hints hints{};  // zeroed: any family, so both A and AAAA are asked
     ares_getaddrinfo(channel_, hostName.c_str(), nullptr, &hints, OnForward, &query);
     ProcessUntil(query.done, deadline);
-    return query.addresses;
+    return query.answer;
 }
 
 void CaresResolver::ProcessUntil(const bool& done, Deadline deadline) {

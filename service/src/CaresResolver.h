@@ -29,9 +29,8 @@ public:
     CaresResolver(const CaresResolver&) = delete;
     CaresResolver& operator=(const CaresResolver&) = delete;
 
-    std::optional<std::string> ReverseName(const Address& address, Deadline deadline) override;
-    std::vector<Address> ForwardAddresses(const std::string& hostName,
-                                          Deadline deadline) override;
+    ReverseAnswer ReverseName(const Address& address, Deadline deadline) override;
+    ForwardAnswer ForwardAddresses(const std::string& hostName, Deadline deadline) override;
 
 private:
     void ProcessUntil(const bool& done, Deadline deadline);

@@ -1,11 +1,14 @@
 #include "CgiFrontend.h"
 
+#include "EnvironmentValues.h"
 #include "RequestBody.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+
+extern char** environ;
 
 namespace ipx {
 
@@ -33,7 +36,7 @@ void DiscardRequestBody(std::size_t bytes) {
 int ServeCgiRequest(Service& service) {
     DiscardRequestBody(BodyBytesToDiscard(EnvironmentValue("CONTENT_LENGTH")));
     const Request request{EnvironmentValue("REQUEST_METHOD"), EnvironmentValue("REMOTE_ADDR"),
-                          EnvironmentValue("HTTP_X_FORWARDED_FOR")};
+                          EnvironmentValues(environ, "HTTP_X_FORWARDED_FOR")};
     const std::string response = service.Respond(request);
     const bool written = std::fwrite(response.data(), 1, response.size(), stdout) == response.size();
     return written && std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;

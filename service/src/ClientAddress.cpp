@@ -25,4 +25,19 @@ std::optional<Address> SelectClientAddress(std::string_view remoteAddr,
     return nearest;
 }
 
+std::optional<Address> SelectClientAddress(std::string_view remoteAddr,
+                                           std::span<const std::string_view> forwardedFor,
+                                           const TrustedProxies& trusted) {
+    if (forwardedFor.size() <= 1) {
+        const auto only = forwardedFor.empty() ? std::nullopt
+                                               : std::optional<std::string_view>(forwardedFor[0]);
+        return SelectClientAddress(remoteAddr, only, trusted);
+    }
+    const std::optional<Address> peer = Address::Parse(remoteAddr);
+    if (peer && trusted.Contains(*peer)) {
+        return std::nullopt;
+    }
+    return peer;
+}
+
 }  // namespace ipx

@@ -5,6 +5,7 @@
 #include "TrustedProxies.h"
 
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace ipx {
@@ -16,6 +17,14 @@ namespace ipx {
 // or a hop that was walked is not an address literal.
 std::optional<Address> SelectClientAddress(std::string_view remoteAddr,
                                            std::optional<std::string_view> forwardedFor,
+                                           const TrustedProxies& trusted);
+
+// The same for every value the web server passed as X-Forwarded-For. From a trusted peer,
+// more than one is nothing: the web server turned another header name into the same
+// variable (lighttpd does so with X_Forwarded_For) or did not join the header's lines, and
+// which value the proxy wrote cannot be told.
+std::optional<Address> SelectClientAddress(std::string_view remoteAddr,
+                                           std::span<const std::string_view> forwardedFor,
                                            const TrustedProxies& trusted);
 
 }  // namespace ipx

@@ -9,9 +9,14 @@
 
 namespace ipx {
 
+struct HostLine {
+    std::string text;
+    bool dnsTimedOut = false;  // a lookup got no answer in time, so text is the address
+};
+
 // The reverse name of the address if it is well formed and resolves forward to the same
 // address; the address text otherwise. Both lookups together end by now + budget.
-std::string ConfirmedHostNameOrAddress(const Address& address, Resolver& resolver,
-                                       std::chrono::milliseconds budget);
+HostLine ConfirmedHostNameOrAddress(const Address& address, Resolver& resolver,
+                                    std::chrono::milliseconds budget);
 
 }  // namespace ipx

@@ -13,17 +13,24 @@ namespace ipx {
 
 using Deadline = std::chrono::steady_clock::time_point;
 
+// timedOut: no answer came by the deadline (or c-ares gave up waiting), as opposed to an
+// answer that there is nothing; a zone that does not answer is worth remembering.
+struct ReverseAnswer {
+    std::optional<std::string> name;  // the PTR name as DNS gives it
+    bool timedOut = false;
+};
+
+struct ForwardAnswer {
+    std::vector<Address> addresses;  // every IPv4 and IPv6 address of the name
+    bool timedOut = false;
+};
+
 class Resolver {
 public:
     virtual ~Resolver() = default;
 
-    // The PTR name of the address as DNS gives it; nothing when there is none or no
-    // answer came by the deadline.
-    virtual std::optional<std::string> ReverseName(const Address& address, Deadline deadline) = 0;
-
-    // Every IPv4 and IPv6 address the name has; empty when none came by the deadline.
-    virtual std::vector<Address> ForwardAddresses(const std::string& hostName,
-                                                  Deadline deadline) = 0;
+    virtual ReverseAnswer ReverseName(const Address& address, Deadline deadline) = 0;
+    virtual ForwardAnswer ForwardAddresses(const std::string& hostName, Deadline deadline) = 0;
 };
 
 }  // namespace ipx

@@ -6,12 +6,9 @@
 
 namespace ipx {
 
-Service::Service(TrustedProxies trusted, Resolver& resolver, std::optional<AnswerCache> cache,
+Service::Service(TrustedProxies trusted, Resolver& resolver, ServiceMemory* memory,
                  std::chrono::milliseconds dnsBudget)
-    : trusted_(std::move(trusted)),
-      resolver_(resolver),
-      cache_(std::move(cache)),
-      dnsBudget_(dnsBudget) {}
+    : trusted_(std::move(trusted)), resolver_(resolver), memory_(memory), dnsBudget_(dnsBudget) {}
 
 std::string Service::Respond(const Request& request) {
     const std::string_view method = request.method.value_or("");
@@ -28,17 +25,28 @@ std::string Service::Respond(const Request& request) {
 }
 
 std::string Service::HostLineFor(const Address& client) {
-    const std::string key = client.Text();
-    if (cache_) {
-        if (auto cached = cache_->Find(key)) {
-            return *cached;
-        }
+    if (memory_ == nullptr) {
+        return ConfirmedHostNameOrAddress(client, resolver_, dnsBudget_).text;
     }
-    std::string hostLine = ConfirmedHostNameOrAddress(client, resolver_, dnsBudget_);
-    if (cache_) {
-        cache_->Store(key, hostLine);
+    return RememberedHostLineFor(client, *memory_);
+}
+
+std::string Service::RememberedHostLineFor(const Address& client, ServiceMemory& memory) {
+    std::string key = client.Text();
+    if (auto cached = memory.answers.Find(key)) {
+        return *cached;
     }
-    return hostLine;
+    auto pass = memory.gate.Enter(client);
+    if (!pass) {
+        // Not kept: the caller's next request may find DNS free again.
+        return key;
+    }
+    HostLine line = ConfirmedHostNameOrAddress(client, resolver_, dnsBudget_);
+    if (line.dnsTimedOut) {
+        pass->MarkSlow();
+    }
+    memory.answers.Store(key, line.text);
+    return std::move(line.text);
 }
 
 }  // namespace ipx

@@ -2,34 +2,41 @@
 // One request in, the full response out: the rules of the service without the transport.
 
 #include "AnswerCache.h"
+#include "LookupGate.h"
 #include "Request.h"
 #include "Resolver.h"
 #include "TrustedProxies.h"
 
 #include <chrono>
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace ipx {
 
 // Bounded well under the two seconds a caller may wait for its answer.
 inline constexpr std::chrono::milliseconds kDnsBudget{1800};
 
+// What a FastCGI process keeps across requests and shares among its workers; each part
+// locks for itself.
+struct ServiceMemory {
+    AnswerCache answers;
+    LookupGate gate;
+};
+
 class Service {
 public:
-    // Without a cache, every request asks DNS (right for CGI, one request per process).
-    Service(TrustedProxies trusted, Resolver& resolver, std::optional<AnswerCache> cache,
+    // Without memory (CGI, one request per process), every request asks DNS.
+    Service(TrustedProxies trusted, Resolver& resolver, ServiceMemory* memory,
             std::chrono::milliseconds dnsBudget = kDnsBudget);
 
     std::string Respond(const Request& request);
 
 private:
     std::string HostLineFor(const Address& client);
+    std::string RememberedHostLineFor(const Address& client, ServiceMemory& memory);
 
     TrustedProxies trusted_;
     Resolver& resolver_;
-    std::optional<AnswerCache> cache_;
+    ServiceMemory* memory_;
     std::chrono::milliseconds dnsBudget_;
 };
 

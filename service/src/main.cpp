@@ -4,34 +4,64 @@
 #include "AnswerCache.h"
 #include "CaresResolver.h"
 #include "CgiFrontend.h"
+#include "ErrorReport.h"
 #include "FastCgiFrontend.h"
+#include "LookupGate.h"
 #include "Service.h"
 #include "Settings.h"
 
 #include <fcgiapp.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
+#include <vector>
 
 namespace {
 
-// A minute matches how often callers poll; 4096 entries bound the memory.
+// A minute matches how often callers poll; 4096 entries bound the memory. A network whose
+// DNS did not answer is answered without DNS as long as an answer is kept.
 constexpr std::size_t kCacheEntries = 4096;
 constexpr std::chrono::seconds kCacheLifetime{60};
 
+std::chrono::steady_clock::time_point Now() {
+    return std::chrono::steady_clock::now();
+}
+
+// Each worker has a resolver of its own: a c-ares channel is not to be shared between
+// threads in the c-ares of Debian 12.
+struct Worker {
+    Worker(const ipx::Settings& settings, ipx::ServiceMemory& memory)
+        : resolver(settings.dnsServers), service(settings.trustedProxies, resolver, &memory) {}
+
+    ipx::CaresResolver resolver;
+    ipx::Service service;
+};
+
+int ServeFastCgi(const ipx::Settings& settings) {
+    ipx::ServiceMemory memory{
+        ipx::AnswerCache(kCacheEntries, kCacheLifetime, Now),
+        ipx::LookupGate(ipx::LookupLimitsFor(settings.workers), kCacheLifetime, Now)};
+    // Made here, one after another: c-ares initialises itself without a lock.
+    std::vector<std::unique_ptr<Worker>> workers;
+    std::vector<ipx::Responder> responders;
+    for (std::size_t i = 0; i < settings.workers; ++i) {
+        workers.push_back(std::make_unique<Worker>(settings, memory));
+        responders.emplace_back([&service = workers.back()->service](const ipx::Request& request) {
+            return service.Respond(request);
+        });
+    }
+    return ipx::ServeFastCgiRequests(std::move(responders));
+}
+
 int Serve() {
     const ipx::Settings settings = ipx::SettingsFromEnvironment();
-    ipx::CaresResolver resolver(settings.dnsServers);
-    if (FCGX_IsCGI()) {
-        ipx::Service service(settings.trustedProxies, resolver, std::nullopt);
-        return ipx::ServeCgiRequest(service);
+    if (!FCGX_IsCGI()) {
+        return ServeFastCgi(settings);
     }
-    ipx::Service service(settings.trustedProxies, resolver,
-                         ipx::AnswerCache(kCacheEntries, kCacheLifetime,
-                                          [] { return std::chrono::steady_clock::now(); }));
-    return ipx::ServeFastCgiRequests(
-        [&service](const ipx::Request& request) { return service.Respond(request); });
+    ipx::CaresResolver resolver(settings.dnsServers);
+    ipx::Service service(settings.trustedProxies, resolver, nullptr);
+    return ipx::ServeCgiRequest(service);
 }
 
 }  // namespace
@@ -40,7 +70,7 @@ int main() {
     try {
         return Serve();
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "ipx.cgi: %s\n", error.what());
+        ipx::ReportError(error.what());
         return EXIT_FAILURE;
     }
 }

@@ -95,6 +95,25 @@ TEST_F(AnswerCacheTest, DropsExpiredEntriesBeforeEvictingLiveOnes) {
     EXPECT_EQ(cache.size(), 2U);
 }
 
+TEST_F(AnswerCacheTest, DropsEveryExpiredEntryAndKeepsTheLiveOnesInOrder) {
+    AnswerCache cache = MakeCache(3);
+    cache.Store("a", "1");
+    Advance(1s);
+    cache.Store("b", "2");
+    Advance(49s);
+    cache.Store("c", "3");
+    Advance(11s);  // a and b have expired, c has not
+    cache.Store("d", "4");
+    EXPECT_EQ(cache.size(), 2U) << "both expired entries go, not just the one room needs";
+    cache.Store("e", "5");
+    EXPECT_EQ(cache.size(), 3U);
+    cache.Store("f", "6");  // full of live entries: the oldest, c, goes
+    EXPECT_FALSE(cache.Find("c").has_value());
+    for (const char* live : {"d", "e", "f"}) {
+        EXPECT_TRUE(cache.Find(live).has_value()) << live;
+    }
+}
+
 TEST_F(AnswerCacheTest, RefusesZeroCapacity) {
     EXPECT_THROW(MakeCache(0), std::invalid_argument);
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
@@ -29,9 +31,14 @@ std::uint16_t TestDnsPort() {
     return static_cast<std::uint16_t>(std::stoul(server.substr(server.rfind(':') + 1)));
 }
 
-std::string HostLine(CaresResolver& resolver, std::string_view address,
-                     std::chrono::milliseconds budget = 1800ms) {
+HostLine LineFor(CaresResolver& resolver, std::string_view address,
+                 std::chrono::milliseconds budget = 1800ms) {
     return ConfirmedHostNameOrAddress(*Address::Parse(address), resolver, budget);
+}
+
+std::string HostLineText(CaresResolver& resolver, std::string_view address,
+                         std::chrono::milliseconds budget = 1800ms) {
+    return LineFor(resolver, address, budget).text;
 }
 
 Deadline Soon() {
@@ -44,42 +51,56 @@ protected:
 };
 
 TEST_F(TestDnsTest, ReadsPtrRecords) {
-    EXPECT_EQ(resolver_.ReverseName(*Address::Parse("192.0.2.10"), Soon()), "good.kestrin.test");
-    EXPECT_EQ(resolver_.ReverseName(*Address::Parse("2001:db8::10"), Soon()), "six.kestrin.test");
-    EXPECT_EQ(resolver_.ReverseName(*Address::Parse("192.0.2.11"), Soon()), "liar.kestrin.test");
-    EXPECT_FALSE(resolver_.ReverseName(*Address::Parse("192.0.2.12"), Soon()).has_value());
+    EXPECT_EQ(resolver_.ReverseName(*Address::Parse("192.0.2.10"), Soon()).name,
+              "good.kestrin.test");
+    EXPECT_EQ(resolver_.ReverseName(*Address::Parse("2001:db8::10"), Soon()).name,
+              "six.kestrin.test");
+    EXPECT_EQ(resolver_.ReverseName(*Address::Parse("192.0.2.11"), Soon()).name,
+              "liar.kestrin.test");
+    const ReverseAnswer none = resolver_.ReverseName(*Address::Parse("192.0.2.12"), Soon());
+    EXPECT_FALSE(none.name.has_value());
+    EXPECT_FALSE(none.timedOut);
 }
 
 TEST_F(TestDnsTest, ReadsAddressRecordsOfBothFamilies) {
-    const std::vector<Address> loopback = resolver_.ForwardAddresses("loopback.kestrin.test", Soon());
+    const std::vector<Address> loopback =
+        resolver_.ForwardAddresses("loopback.kestrin.test", Soon()).addresses;
     EXPECT_EQ(loopback.size(), 2U);
     EXPECT_NE(std::ranges::find(loopback, *Address::Parse("127.0.0.1")), loopback.end());
     EXPECT_NE(std::ranges::find(loopback, *Address::Parse("::1")), loopback.end());
-    EXPECT_TRUE(resolver_.ForwardAddresses("missing.kestrin.test", Soon()).empty());
+    const ForwardAnswer missing = resolver_.ForwardAddresses("missing.kestrin.test", Soon());
+    EXPECT_TRUE(missing.addresses.empty());
+    EXPECT_FALSE(missing.timedOut);
 }
 
-TEST_F(TestDnsTest, DoesNotAddSearchDomains) {
-    EXPECT_TRUE(resolver_.ForwardAddresses("good", Soon()).empty());
+TEST(SearchDomainTest, DoesNotAddTheSearchDomainTheSystemGives) {
+    // LOCALDOMAIN is the resolver configuration's search list, read when a channel starts:
+    // with it, a resolver that searched would find good.kestrin.test for "good".
+    ASSERT_EQ(setenv("LOCALDOMAIN", "kestrin.test", 1), 0);
+    CaresResolver resolver(TestDnsServer());
+    unsetenv("LOCALDOMAIN");
+    EXPECT_TRUE(resolver.ForwardAddresses("good", Soon()).addresses.empty());
+    EXPECT_FALSE(resolver.ForwardAddresses("good.kestrin.test", Soon()).addresses.empty());
 }
 
 TEST_F(TestDnsTest, ShowsAPtrThatConfirms) {
-    EXPECT_EQ(HostLine(resolver_, "192.0.2.10"), "good.kestrin.test");
-    EXPECT_EQ(HostLine(resolver_, "::ffff:192.0.2.10"), "good.kestrin.test");
-    EXPECT_EQ(HostLine(resolver_, "2001:db8::10"), "six.kestrin.test");
-    EXPECT_EQ(HostLine(resolver_, "::1"), "loopback.kestrin.test");
+    EXPECT_EQ(HostLineText(resolver_, "192.0.2.10"), "good.kestrin.test");
+    EXPECT_EQ(HostLineText(resolver_, "::ffff:192.0.2.10"), "good.kestrin.test");
+    EXPECT_EQ(HostLineText(resolver_, "2001:db8::10"), "six.kestrin.test");
+    EXPECT_EQ(HostLineText(resolver_, "::1"), "loopback.kestrin.test");
 }
 
 TEST_F(TestDnsTest, ShowsTheAddressForAPtrThatDoesNotConfirm) {
-    EXPECT_EQ(HostLine(resolver_, "192.0.2.11"), "192.0.2.11");
+    EXPECT_EQ(HostLineText(resolver_, "192.0.2.11"), "192.0.2.11");
 }
 
 TEST_F(TestDnsTest, ShowsTheAddressWithoutAPtr) {
-    EXPECT_EQ(HostLine(resolver_, "192.0.2.12"), "192.0.2.12");
-    EXPECT_EQ(HostLine(resolver_, "2001:db8::12"), "2001:db8::12");
+    EXPECT_EQ(HostLineText(resolver_, "192.0.2.12"), "192.0.2.12");
+    EXPECT_EQ(HostLineText(resolver_, "2001:db8::12"), "2001:db8::12");
 }
 
 TEST_F(TestDnsTest, ShowsTheAddressForAMalformedPtr) {
-    EXPECT_EQ(HostLine(resolver_, "192.0.2.13"), "192.0.2.13");
+    EXPECT_EQ(HostLineText(resolver_, "192.0.2.13"), "192.0.2.13");
 }
 
 TEST(SlowDnsTest, GivesUpAtTheDeadlineOnASlowServer) {
@@ -87,15 +108,24 @@ TEST(SlowDnsTest, GivesUpAtTheDeadlineOnASlowServer) {
     // still get the confirmed name, so the address shows the deadline was kept.
     const test::DelayingDnsRelay slow(TestDnsPort(), 1000ms);
     CaresResolver resolver(slow.Endpoint());
-    EXPECT_EQ(HostLine(resolver, "192.0.2.10", 300ms), "192.0.2.10");
-    EXPECT_EQ(HostLine(resolver, "192.0.2.10", 6000ms), "good.kestrin.test");
+    const HostLine cut = LineFor(resolver, "192.0.2.10", 300ms);
+    EXPECT_EQ(cut.text, "192.0.2.10");
+    EXPECT_TRUE(cut.dnsTimedOut);
+    const HostLine waited = LineFor(resolver, "192.0.2.10", 6000ms);
+    EXPECT_EQ(waited.text, "good.kestrin.test");
+    EXPECT_FALSE(waited.dnsTimedOut);
 }
 
 TEST(SlowDnsTest, GivesUpOnAServerThatNeverAnswers) {
     const test::UdpSocket silent;
     CaresResolver resolver(silent.Endpoint());
-    EXPECT_EQ(HostLine(resolver, "192.0.2.10", 300ms), "192.0.2.10");
-    EXPECT_EQ(HostLine(resolver, "2001:db8::10", 300ms), "2001:db8::10");
+    for (const char* address : {"192.0.2.10", "2001:db8::10"}) {
+        const HostLine line = LineFor(resolver, address, 300ms);
+        EXPECT_EQ(line.text, address);
+        EXPECT_TRUE(line.dnsTimedOut) << address;
+    }
+    // c-ares gives up on its own after its tries, before a long deadline.
+    EXPECT_TRUE(resolver.ReverseName(*Address::Parse("192.0.2.10"), Soon() + 10s).timedOut);
 }
 
 TEST(SlowDnsTest, GivesUpOnAServerThatIsNotThere) {
@@ -105,7 +135,9 @@ TEST(SlowDnsTest, GivesUpOnAServerThatIsNotThere) {
         closed = released.Endpoint();
     }
     CaresResolver resolver(closed);
-    EXPECT_EQ(HostLine(resolver, "192.0.2.10"), "192.0.2.10");
+    const HostLine line = LineFor(resolver, "192.0.2.10");
+    EXPECT_EQ(line.text, "192.0.2.10");
+    EXPECT_FALSE(line.dnsTimedOut);
 }
 
 TEST(CaresResolverTest, RefusesAnUnusableServerSetting) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace ipx {
 namespace {
 
@@ -34,6 +36,26 @@ TEST(TrustedProxiesTest, MatchesAddressesAndRanges) {
     EXPECT_TRUE(Trusts("0.0.0.0/0", "203.0.113.9"));
     EXPECT_FALSE(Trusts("0.0.0.0/0", "2001:db8::1"));
     EXPECT_TRUE(Trusts("::1", "::1"));
+}
+
+TEST(TrustedProxiesTest, TakesEveryPrefixLengthUpToTheWholeAddress) {
+    EXPECT_TRUE(Trusts("192.0.2.7/32", "192.0.2.7"));
+    EXPECT_FALSE(Trusts("192.0.2.7/32", "192.0.2.6"));
+    EXPECT_TRUE(Trusts("2001:db8::7/128", "2001:db8::7"));
+    EXPECT_FALSE(Trusts("2001:db8::7/128", "2001:db8::6"));
+    // A bare address is the whole address: ::1 is not a range that holds ::.
+    EXPECT_FALSE(Trusts("::1", "::"));
+    EXPECT_FALSE(Trusts("::1", "::3"));
+    // Bits past the prefix length are ignored, not required to be zero.
+    EXPECT_TRUE(Trusts("192.0.2.129/25", "192.0.2.130"));
+    EXPECT_TRUE(Trusts("192.0.2.129/25", "192.0.2.255"));
+    EXPECT_FALSE(Trusts("192.0.2.129/25", "192.0.2.1"));
+    EXPECT_TRUE(Trusts("2001:db8::1/64", "2001:db8::ffff"));
+    // A prefix length too long to read must never become /0 and trust everyone.
+    for (const char* list : {"10.0.0.0/99999999999", "::/99999999999999999999999",
+                             "0.0.0.0/4294967296", "10.0.0.0/4294967304"}) {
+        EXPECT_FALSE(TrustedProxies::Parse(list).has_value()) << list;
+    }
 }
 
 TEST(TrustedProxiesTest, ComparesMappedAddressesAsIpv4) {
@@ -86,6 +108,9 @@ TEST(ClientAddressTest, TakesTheNearestUntrustedHopBehindTrustedProxies) {
     EXPECT_EQ(Client("127.0.0.1", "6.6.6.6, 203.0.113.1, 10.1.1.1", trusted), "203.0.113.1");
     EXPECT_EQ(Client("::1", "2001:db8::5,10.2.2.2", trusted), "2001:db8::5");
     EXPECT_EQ(Client("127.0.0.1", " ::ffff:203.0.113.1 ", trusted), "203.0.113.1");
+    // A tab next to a hop is a blank too.
+    EXPECT_EQ(Client("127.0.0.1", "\t203.0.113.1\t,\t10.1.1.1\t", trusted), "203.0.113.1");
+    EXPECT_EQ(Client("127.0.0.1", "6.6.6.6,\t 203.0.113.1 \t", trusted), "203.0.113.1");
 }
 
 TEST(ClientAddressTest, TakesTheLeftmostHopWhenAllAreTrusted) {
@@ -113,6 +138,20 @@ TEST(ClientAddressTest, RejectsAnInvalidHopThatIsWalked) {
                                      "203.0.113.1, 10.0.0.1,", "\"203.0.113.1\""}) {
         EXPECT_EQ(Client("127.0.0.1", forwardedFor, trusted), "<invalid>") << forwardedFor;
     }
+}
+
+TEST(ClientAddressTest, BelievesNoneOfSeveralForwardedForValuesFromATrustedPeer) {
+    const TrustedProxies trusted = Trusting("127.0.0.1");
+    const auto select = [&](std::string_view peer, std::vector<std::string_view> values) {
+        const auto client = SelectClientAddress(peer, values, trusted);
+        return client ? client->Text() : "<invalid>";
+    };
+    EXPECT_EQ(select("127.0.0.1", {"6.6.6.6", "203.0.113.1"}), "<invalid>");
+    EXPECT_EQ(select("127.0.0.1", {"203.0.113.1", "203.0.113.1"}), "<invalid>");
+    EXPECT_EQ(select("127.0.0.1", {"203.0.113.1"}), "203.0.113.1");
+    EXPECT_EQ(select("127.0.0.1", {}), "127.0.0.1");
+    EXPECT_EQ(select("198.51.100.7", {"6.6.6.6", "203.0.113.1"}), "198.51.100.7");
+    EXPECT_EQ(select("bogus", {"6.6.6.6", "203.0.113.1"}), "<invalid>");
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include "Resolver.h"
 
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,29 +15,40 @@ class FakeResolver final : public Resolver {
 public:
     std::map<std::string, std::string> reverse;                // address text -> PTR name
     std::map<std::string, std::vector<std::string>> forward;  // name -> address texts
+    std::set<std::string> silent;  // address texts and names whose lookups time out
+    // Called in the middle of every reverse lookup: what happens while one runs.
+    std::function<void(const Address&)> duringReverse;
     int reverseQueries = 0;
     std::vector<std::string> forwardQueries;
     std::vector<Deadline> deadlines;
 
-    std::optional<std::string> ReverseName(const Address& address, Deadline deadline) override {
+    ReverseAnswer ReverseName(const Address& address, Deadline deadline) override {
         ++reverseQueries;
         deadlines.push_back(deadline);
+        if (duringReverse) {
+            duringReverse(address);
+        }
+        if (silent.contains(address.Text())) {
+            return ReverseAnswer{std::nullopt, true};
+        }
         const auto found = reverse.find(address.Text());
         if (found == reverse.end()) {
-            return std::nullopt;
+            return {};
         }
-        return found->second;
+        return ReverseAnswer{found->second};
     }
 
-    std::vector<Address> ForwardAddresses(const std::string& hostName,
-                                          Deadline deadline) override {
+    ForwardAnswer ForwardAddresses(const std::string& hostName, Deadline deadline) override {
         forwardQueries.push_back(hostName);
         deadlines.push_back(deadline);
-        std::vector<Address> addresses;
-        for (const std::string& text : forward[hostName]) {
-            addresses.push_back(*Address::Parse(text));
+        if (silent.contains(hostName)) {
+            return ForwardAnswer{{}, true};
         }
-        return addresses;
+        ForwardAnswer answer;
+        for (const std::string& text : forward[hostName]) {
+            answer.addresses.push_back(*Address::Parse(text));
+        }
+        return answer;
     }
 };
 

@@ -33,6 +33,21 @@ TEST(HostNameTest, RejectsOddCharacters) {
     }
 }
 
+TEST(HostNameTest, KeepsExactlyLettersDigitsAndInnerHyphensOfAnyByte) {
+    for (int value = 0; value < 256; ++value) {
+        const char c = static_cast<char>(value);
+        // A dot is allowed too, making two labels of one.
+        const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                             (c >= '0' && c <= '9') || c == '-' || c == '.';
+        const std::string name = std::string("a") + c + "b.example";
+        EXPECT_EQ(WellFormedHostName(name).has_value(), allowed) << "byte " << value;
+    }
+    // The last letters and digits, at either edge of a label.
+    for (const char* name : {"z", "Z", "9", "z9", "9z.z9", "za-9.example", "a.z", "0-z.9-a"}) {
+        EXPECT_EQ(WellFormedHostName(name), std::optional<std::string>(name)) << name;
+    }
+}
+
 TEST(HostNameTest, RejectsEmptyLabels) {
     for (const char* name : {"", ".example", "a..example", "example..", "..", "..example"}) {
         EXPECT_FALSE(WellFormedHostName(name).has_value()) << name;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <vector>
+
 namespace ipx {
 namespace {
 
@@ -19,17 +22,17 @@ protected:
     }
 
     Service Uncached(std::string_view trusted = "") {
-        return Service(*TrustedProxies::Parse(trusted), resolver_, std::nullopt);
+        return Service(*TrustedProxies::Parse(trusted), resolver_, nullptr);
     }
 
-    Service Cached() {
-        return Service(TrustedProxies{}, resolver_, AnswerCache(16, 60s, [this] { return now_; }));
-    }
+    Service Cached() { return Service(TrustedProxies{}, resolver_, &memory_); }
 
     static Request Get(std::string_view remoteAddr) { return Request{"GET", remoteAddr, {}}; }
 
     FakeResolver resolver_;
     std::chrono::steady_clock::time_point now_{};
+    ServiceMemory memory_{AnswerCache(16, 60s, [this] { return now_; }),
+                          LookupGate(LookupLimits{2, 3}, 60s, [this] { return now_; })};
 };
 
 TEST_F(ServiceTest, AnswersGetWithAddressAndConfirmedName) {
@@ -69,13 +72,22 @@ TEST_F(ServiceTest, AnswersServerErrorForAnInvalidOrMissingPeer) {
 }
 
 TEST_F(ServiceTest, IgnoresForwardedForUnlessThePeerIsTrusted) {
-    const Request proxied{"GET", "127.0.0.1", "192.0.2.10"};
+    const Request proxied{"GET", "127.0.0.1", {"192.0.2.10"}};
     EXPECT_EQ(Uncached().Respond(proxied),
               AnswerResponse("127.0.0.1", "127.0.0.1", BodyWanted::Yes));
     EXPECT_EQ(Uncached("127.0.0.1").Respond(proxied),
               AnswerResponse("192.0.2.10", "good.example.net", BodyWanted::Yes));
-    EXPECT_EQ(Uncached("127.0.0.1").Respond(Request{"GET", "127.0.0.1", "bogus"}),
+    EXPECT_EQ(Uncached("127.0.0.1").Respond(Request{"GET", "127.0.0.1", {"bogus"}}),
               ServerErrorResponse(BodyWanted::Yes));
+}
+
+TEST_F(ServiceTest, BelievesNoneOfSeveralForwardedForValuesFromATrustedPeer) {
+    // lighttpd passes X_Forwarded_For: 6.6.6.6 as a second HTTP_X_FORWARDED_FOR.
+    const Request aliased{"GET", "127.0.0.1", {"6.6.6.6", "192.0.2.10"}};
+    EXPECT_EQ(Uncached("127.0.0.1").Respond(aliased), ServerErrorResponse(BodyWanted::Yes));
+    EXPECT_EQ(Uncached().Respond(aliased),
+              AnswerResponse("127.0.0.1", "127.0.0.1", BodyWanted::Yes));
+    EXPECT_EQ(resolver_.reverseQueries, 1);
 }
 
 TEST_F(ServiceTest, WithoutACacheAsksDnsEveryTime) {
@@ -97,6 +109,56 @@ TEST_F(ServiceTest, WithACacheAsksDnsOncePerAddressAndLifetime) {
     now_ += 60s;
     EXPECT_EQ(service.Respond(Get("192.0.2.10")), expected);
     EXPECT_EQ(resolver_.reverseQueries, 3);
+}
+
+TEST_F(ServiceTest, AnswersANetworkWhoseDnsRanOutOfTimeWithoutDnsUntilItsAnswerWouldExpire) {
+    resolver_.silent = {"198.51.100.1", "2001:db8:5:6::1"};
+    Service service = Cached();
+    for (const char* slow : {"198.51.100.1", "2001:db8:5:6::1"}) {
+        EXPECT_EQ(service.Respond(Get(slow)), AnswerResponse(slow, slow, BodyWanted::Yes));
+    }
+    EXPECT_EQ(resolver_.reverseQueries, 2);
+    // Neighbours in the same /24 and /64 cost no lookup; other networks still do.
+    for (const char* neighbour : {"198.51.100.254", "2001:db8:5:6:ffff::9"}) {
+        EXPECT_EQ(service.Respond(Get(neighbour)),
+                  AnswerResponse(neighbour, neighbour, BodyWanted::Yes));
+    }
+    EXPECT_EQ(resolver_.reverseQueries, 2);
+    service.Respond(Get("198.51.101.1"));
+    service.Respond(Get("2001:db8:5:7::1"));
+    EXPECT_EQ(resolver_.reverseQueries, 4);
+    now_ += 60s;
+    service.Respond(Get("198.51.100.254"));
+    EXPECT_EQ(resolver_.reverseQueries, 5);
+}
+
+TEST_F(ServiceTest, AnswersWithoutDnsOnceTheLimitOfLookupsAtOnceIsReached) {
+    // Who asks while whose lookup runs; the limits are 2 at once per network, 3 in all.
+    const std::map<std::string, std::vector<std::string>> askWhileRunning{
+        {"192.0.2.10", {"192.0.2.20"}},
+        {"192.0.2.20", {"192.0.2.30", "203.0.113.1"}},
+        {"203.0.113.1", {"203.0.113.2"}}};
+    Service service = Cached();
+    std::map<std::string, std::string> answers;
+    resolver_.duringReverse = [&](const Address& running) {
+        const auto found = askWhileRunning.find(running.Text());
+        if (found != askWhileRunning.end()) {
+            for (const std::string& caller : found->second) {
+                answers[caller] = service.Respond(Get(caller));
+            }
+        }
+    };
+    answers["192.0.2.10"] = service.Respond(Get("192.0.2.10"));
+    EXPECT_EQ(resolver_.reverseQueries, 3);
+    EXPECT_EQ(answers["192.0.2.10"],
+              AnswerResponse("192.0.2.10", "good.example.net", BodyWanted::Yes));
+    for (const char* turnedAway : {"192.0.2.30", "203.0.113.2"}) {
+        EXPECT_EQ(answers[turnedAway], AnswerResponse(turnedAway, turnedAway, BodyWanted::Yes));
+    }
+    // An answer given without DNS is not kept, and the lookups that ended made room.
+    service.Respond(Get("192.0.2.30"));
+    service.Respond(Get("203.0.113.2"));
+    EXPECT_EQ(resolver_.reverseQueries, 5);
 }
 
 }  // namespace

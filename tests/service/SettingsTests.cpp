@@ -24,5 +24,15 @@ TEST(SettingsTest, RefusesAnInvalidTrustedProxyList) {
     EXPECT_THROW(SettingsFrom("127.0.0.1 proxy.example", nullptr), std::runtime_error);
 }
 
+TEST(SettingsTest, ReadsHowManyRequestsAFastCgiProcessAnswersAtOnce) {
+    EXPECT_EQ(SettingsFrom(nullptr, nullptr).workers, 64U);
+    EXPECT_EQ(SettingsFrom(nullptr, nullptr, "").workers, 64U);
+    EXPECT_EQ(SettingsFrom(nullptr, nullptr, "1").workers, 1U);
+    EXPECT_EQ(SettingsFrom(nullptr, nullptr, "256").workers, 256U);
+    for (const char* workers : {"0", "257", "-1", "+4", "4x", " 4", "four", "99999999999999999999"}) {
+        EXPECT_THROW(SettingsFrom(nullptr, nullptr, workers), std::runtime_error) << workers;
+    }
+}
+
 }  // namespace
 }  // namespace ipx

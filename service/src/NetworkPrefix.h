@@ -1,0 +1,14 @@
+#pragma once
+// The network a caller is in, as far as reverse DNS and fair shares go.
+
+#include "Address.h"
+
+#include <string>
+
+namespace ipx {
+
+// The /24 of an IPv4 address or the /64 of an IPv6 one, as a key: the callers of one
+// network, whose reverse DNS one zone usually serves. Keys of the two families never meet.
+std::string NetworkPrefix(const Address& address);
+
+}  // namespace ipx
