@@ -13,13 +13,15 @@
 
 namespace kestrin {
 
-// What start-up appends to the label's caption: "   Ver. 1.0.0". Spelled out when
+// What start-up appends to the label's caption: three blanks, "Ver.", a blank and the
+// dotted major, minor and revision numbers. Spelled out when
 // compiled: number formatting would pull a printf into the program.
 inline constexpr std::wstring_view kVersionSuffix =
     L"   Ver. " KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MAJOR) L"."
     KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MINOR) L"." KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_REVISION);
 
-// How the download names the program to the lookup service: "Kestrin/1.0".
+// How the download names the program to the lookup service: "Kestrin/", the major
+// number, a dot and the minor one.
 inline constexpr wchar_t kUserAgent[] = L"Kestrin/" KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MAJOR)
     L"." KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MINOR);
 
