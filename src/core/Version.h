@@ -14,8 +14,8 @@
 namespace kestrin {
 
 // What start-up appends to the label's caption: three blanks, "Ver.", a blank and the
-// dotted major, minor and revision numbers. Spelled out when
-// compiled: number formatting would pull a printf into the program.
+// dotted major, minor and revision numbers. Spelled out when compiled: number
+// formatting would pull a printf into the program.
 inline constexpr std::wstring_view kVersionSuffix =
     L"   Ver. " KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MAJOR) L"."
     KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_MINOR) L"." KESTRIN_NUMBER_TEXT(KESTRIN_VERSION_REVISION);
