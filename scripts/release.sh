@@ -73,7 +73,7 @@ check_url
 
 mkdir -p "$(dirname "$build")"
 build_windows_tree "$build" -DKESTRIN_BUILD_TESTS=OFF -DKESTRIN_LOOKUP_URL="$url" \
-  -DKESTRIN_REFRESH_MS=60000
+  -DKESTRIN_REFRESH_MS=60000 -DKESTRIN_DOWNLOAD_DEADLINE_MS=5000
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 name=kestrin-$version-win32.zip
 mkdir -p "$dist"
