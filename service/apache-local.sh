@@ -5,8 +5,9 @@
 #   apache-local.sh start DIR PORT MODE IPX_CGI_PATH   MODE: cgi or fastcgi
 #   apache-local.sh stop DIR
 # Listens on 127.0.0.1:PORT, and on [::1]:PORT when the host has IPv6 loopback. Files put
-# in DIR/www are served as static files. IPX_TRUSTED_PROXIES and IPX_DNS_SERVER, when
-# set, are passed on to ipx.cgi.
+# in DIR/www are served as static files. IPX_TRUSTED_PROXIES, IPX_DNS_SERVER and
+# IPX_WORKERS, when set, are passed on to ipx.cgi; REAL_IP_FROM, addresses separated by
+# spaces, adds conf/apache-real-ip.conf trusting them.
 set -euo pipefail
 
 here=$(dirname "$0")
@@ -31,7 +32,7 @@ load_modules() {
 # What the shipped file says to set with SetEnv, for CGI: the IPX_ settings set here.
 set_environment() {
     local name
-    for name in IPX_TRUSTED_PROXIES IPX_DNS_SERVER; do
+    for name in IPX_TRUSTED_PROXIES IPX_DNS_SERVER IPX_WORKERS; do
         [ -n "${!name+set}" ] && echo "SetEnv $name $(quoted "${!name}")"
     done
     return 0
@@ -69,6 +70,11 @@ write_main_config() {
         else
             load_modules proxy proxy_fcgi
         fi
+        if [ -n "$(real_ip_from)" ]; then
+            load_modules remoteip
+            conf_copy apache-real-ip.conf "RemoteIPInternalProxy 192.0.2.1" \
+                "RemoteIPInternalProxy $(real_ip_from | tr '\n' ' ')"
+        fi
         echo "Include $(quoted "$dir/ipx.conf")"
     } >"$dir/httpd.conf"
 }
@@ -80,7 +86,7 @@ write_ipx_config() {
             /usr/local/lib/ipx "$(dirname "$program")"
         set_environment
     else
-        conf_copy apache-fastcgi.conf /run/ipx/ipx.socket "$dir/ipx.socket"
+        conf_copy apache-fastcgi.conf /run/ipx/ipx.socket "$(responder_socket "$dir")"
     fi >"$dir/ipx.conf"
 }
 
@@ -90,7 +96,7 @@ start() {
     [ "$mode" = cgi ] || [ "$mode" = fastcgi ] || usage
     program=$(absolute_program "$program")
     dir=$(server_dir "$dir")
-    trap 'stop "$dir"' ERR
+    stop_on_failure "$dir"
     open_to_workers "$dir"
     write_ipx_config "$dir" "$mode" "$program"
     write_main_config "$dir" "$port" "$mode"
@@ -102,7 +108,7 @@ start() {
     apache2 "${options[@]}" -t 2>/dev/null || apache2 "${options[@]}" -t
     # Apache forks once it listens; the parent it leaves writes the pid file.
     apache2 "${options[@]}" -k start
-    wait_until_answering apache "$port"
+    wait_until_answering apache "$port" "$dir/apache.pid"
 }
 
 stop() {

@@ -6,8 +6,9 @@
 #   nginx-local.sh start DIR PORT balancer BACKEND_PORT BACKEND_PORT
 #   nginx-local.sh stop DIR
 # Listens on 127.0.0.1:PORT, and on [::1]:PORT when the host has IPv6 loopback. Files put
-# in DIR/www are served as static files. IPX_TRUSTED_PROXIES and IPX_DNS_SERVER, when
-# set, are passed on to ipx.cgi.
+# in DIR/www are served as static files. IPX_TRUSTED_PROXIES, IPX_DNS_SERVER and
+# IPX_WORKERS, when set, are passed on to ipx.cgi; REAL_IP_FROM, addresses separated by
+# spaces, adds conf/nginx-real-ip.conf trusting them.
 set -euo pipefail
 
 here=$(dirname "$0")
@@ -21,8 +22,18 @@ usage() {
     exit 2
 }
 
-# As Debian's nginx.conf has it, apart from the paths; workers run as the user that
-# spawn-fcgi gives the socket to.
+real_ip_config() {
+    local address lines=()
+    while read -r address; do
+        lines+=("set_real_ip_from $address;")
+    done < <(real_ip_from)
+    [ ${#lines[@]} -gt 0 ] || return 0
+    local IFS=$'\n'
+    conf_copy nginx-real-ip.conf "set_real_ip_from 192.0.2.1;" "${lines[*]}"
+}
+
+# As Debian's nginx.conf has it, apart from the paths, with the shipped http-level files
+# as conf.d would add them; workers run as the group that owns ipx.cgi's socket.
 write_main_config() {
     local dir=$1
     {
@@ -37,6 +48,8 @@ write_main_config() {
         for kind in client_body proxy fastcgi uwsgi scgi; do
             echo "    ${kind}_temp_path $dir/temp/$kind;"
         done
+        conf_copy nginx-limits.conf
+        real_ip_config
         echo "    include $dir/site.conf;"
         echo "}"
     } >"$dir/nginx.conf"
@@ -56,7 +69,7 @@ write_fastcgi_site() {
         echo "server {"
         listen_lines "$port"
         echo "root $dir/www;"
-        conf_copy nginx-fastcgi.conf /run/ipx/ipx.socket "$dir/ipx.socket"
+        conf_copy nginx-fastcgi.conf /run/ipx/ipx.socket "$(responder_socket "$dir")"
         echo "}"
     } >"$dir/site.conf"
 }
@@ -73,7 +86,7 @@ start() {
     [ $# -eq 4 ] || [ $# -eq 5 ] || usage
     local dir=$1 port=$2 mode=$3
     dir=$(server_dir "$dir" temp)
-    trap 'stop "$dir"' ERR
+    stop_on_failure "$dir"
     open_to_workers "$dir"
     case $mode in
         fastcgi)
@@ -94,7 +107,7 @@ start() {
     nginx "${options[@]}" -t -q
     # nginx forks once it listens; the master writes the pid file.
     nginx "${options[@]}"
-    wait_until_answering nginx "$port"
+    wait_until_answering nginx "$port" "$dir/nginx.pid"
 }
 
 stop() {

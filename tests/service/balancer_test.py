@@ -4,7 +4,7 @@
     balancer_test.py IPX_CGI_PATH WORK_PARENT_DIR
 
 The caller asks from 127.0.0.3; the balancer reaches the backends from 127.0.0.1, the one
-address they trust. Run through with-test-dns.sh, which names both.
+address their real-IP file trusts. Run through with-test-dns.sh, which names both.
 """
 import os
 import signal
@@ -14,7 +14,8 @@ import unittest
 
 from http_client import ask
 from local_server import LocalServer
-from service_checks import AnswerAssertions, ServiceChecks
+from service_checks import (ALIASES, AnswerAssertions, ServiceChecks, alias_cases,
+                            requests_until_refused)
 
 CALLER = "127.0.0.3"
 CALLER_ANSWER = b"127.0.0.3\ncaller.kestrin.test\n"
@@ -34,7 +35,7 @@ class Cluster:
         try:
             for _ in range(2):
                 self.backends.append(LocalServer("nginx-local.sh", ["fastcgi", IPX_CGI],
-                                                 WORK_PARENT, {"IPX_TRUSTED_PROXIES": BALANCER}))
+                                                 WORK_PARENT, {"REAL_IP_FROM": BALANCER}))
             ports = [str(backend.port) for backend in self.backends]
             self.front = LocalServer("nginx-local.sh", ["balancer", *ports], WORK_PARENT, {})
         except BaseException:
@@ -78,6 +79,27 @@ class ThroughTheBalancer(ServiceChecks, unittest.TestCase):
             with self.subTest(forged=forged):
                 reply = self.ask_over_ipv4(extra_headers=["X-Forwarded-For: " + forged])
                 self.assertAnswer(reply, CALLER_ANSWER)
+
+    def test_no_spelling_of_the_header_lets_the_caller_choose(self):
+        for alias in ALIASES:
+            for forged in ("192.0.2.10", BALANCER):
+                with self.subTest(alias=alias, forged=forged):
+                    reply = self.ask_over_ipv4(extra_headers=["%s: %s" % (alias, forged)])
+                    self.assertAnswer(reply, CALLER_ANSWER)
+        for backend in self.server.backends:
+            for case, headers in alias_cases():
+                with self.subTest(backend=backend.port, case=case):
+                    reply = ask("127.0.0.1", backend.port, source=BALANCER, extra_headers=headers)
+                    self.assertAnswer(reply, b"192.0.2.12\n192.0.2.12\n")
+
+    def test_a_network_over_the_rate_limit_gets_429_and_other_networks_do_not(self):
+        # Callers reach the balancer directly: its own addresses of 127.0.2.0/24 and
+        # 127.0.3.0/24, apart from the 127.0.0.0/24 the other checks ask from.
+        flooded = requests_until_refused(
+            lambda i: ask("127.0.0.1", self.server.port, source="127.0.2.%d" % (i % 200 + 1)))
+        self.assertIsNotNone(flooded)
+        self.assertAnswer(ask("127.0.0.1", self.server.port, source="127.0.3.1"),
+                          b"127.0.3.1\n127.0.3.1\n")
 
     def test_a_backend_believes_forwarded_for_from_the_balancer_only(self):
         for backend in self.server.backends:

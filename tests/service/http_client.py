@@ -17,16 +17,18 @@ class Reply:
         return values[0] if len(values) == 1 else values
 
 
-def ask(host, port, method="GET", target=PATH, extra_headers=(), body=None, source=None):
+def ask(host, port, method="GET", target=PATH, extra_headers=(), body=None, source=None,
+        timeout=10):
     """One request on a new connection. A body, even an empty one, is sent with its
-    Content-Length; None sends neither. source binds the caller's own address."""
+    Content-Length; None sends neither. source binds the caller's own address; timeout
+    bounds each wait for the server, in seconds."""
     family = socket.AF_INET6 if ":" in host else socket.AF_INET
     head = "%s %s HTTP/1.0\r\nHost: ipx.test\r\n" % (method, target)
     head += "".join("%s\r\n" % header for header in extra_headers)
     if body is not None:
         head += "Content-Length: %d\r\n" % len(body)
     with socket.socket(family, socket.SOCK_STREAM) as connection:
-        connection.settimeout(10)
+        connection.settimeout(timeout)
         if source:
             connection.bind((source, 0))
         connection.connect((host, port))

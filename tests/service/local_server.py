@@ -2,10 +2,12 @@
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVICE = os.path.join(HERE, "..", "..", "service")
+LOOPBACK = "127.0.0.1 ::1"
 
 
 def free_port():
@@ -21,18 +23,37 @@ def host_has_ipv6_loopback():
         return False
 
 
+class StartFailed(Exception):
+    """The helper did not get its server to answer; .output is what it said."""
+
+    def __init__(self, output):
+        super().__init__(output)
+        self.output = output
+
+
 class LocalServer:
     """SCRIPT start DIR PORT ARGUMENT...; stopped by its pid files whatever happens. Its
-    ipx.cgi asks the test's dnsmasq; environment adds IPX_ settings."""
+    ipx.cgi asks the test's dnsmasq; environment adds IPX_ settings and REAL_IP_FROM.
+    With static_probe the helper waits for a static file instead of a 200 from ipx.cgi,
+    for a program that is not to answer."""
 
-    def __init__(self, script, arguments, work_parent, environment):
+    def __init__(self, script, arguments, work_parent, environment, static_probe=False):
         self.dir = tempfile.mkdtemp(prefix=script.split("-")[0] + ".", dir=work_parent)
         self.script = os.path.join(SERVICE, script)
         self.port = free_port()
-        env = dict(os.environ, IPX_DNS_SERVER=os.environ["IPX_TEST_DNS_SERVER"], **environment)
+        env = dict(os.environ, IPX_DNS_SERVER=os.environ["IPX_TEST_DNS_SERVER"])
+        env.update(environment)
+        if static_probe:
+            os.makedirs(self.file("www"))
+            with open(self.file("www/ready.txt"), "w", encoding="ascii") as ready:
+                ready.write("ready\n")
+            env["LOCAL_SERVER_PROBE"] = "/ready.txt"
         try:
-            subprocess.run([self.script, "start", self.dir, str(self.port), *arguments],
-                           env=env, check=True)
+            started = subprocess.run([self.script, "start", self.dir, str(self.port), *arguments],
+                                     env=env, stderr=subprocess.PIPE, text=True, check=False)
+            sys.stderr.write(started.stderr)
+            if started.returncode != 0:
+                raise StartFailed(started.stderr)
         except BaseException:
             self.stop()
             raise

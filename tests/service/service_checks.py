@@ -1,13 +1,19 @@
 """The checks ipx.cgi must pass behind any web server, as mixins for unittest.TestCase.
 
 The class provides start_server(**environment): it starts the server under test with
-those IPX_ settings and returns an object with .port and .stop(). It may set caller, the
-IPv4 loopback address it asks from, with caller_answer, and server_answers."""
+those IPX_ settings (and REAL_IP_FROM, for the shipped real-IP file) and returns an object
+with .port and .stop(). It may set caller, the IPv4 loopback address it asks from, with
+caller_answer, and server_answers."""
+import os
+import threading
+
+from dns_gate import DnsGate
 from http_client import ask
-from local_server import host_has_ipv6_loopback
+from local_server import LOOPBACK, StartFailed, host_has_ipv6_loopback
 
 CONTENT_TYPE = "text/plain; charset=us-ascii"
 LOOPBACK_ANSWER = b"127.0.0.1\nloopback.kestrin.test\n"
+PROXIED_ANSWER = b"192.0.2.12\n192.0.2.12\n"
 
 # Requests that ipx.cgi refuses; a web server may answer some itself before ipx.cgi runs.
 REFUSED_REQUESTS = {
@@ -19,6 +25,34 @@ REFUSED_REQUESTS = {
     "TRACE": ("TRACE", None),
     "an unknown method": ("FOO", None),
 }
+
+# Header names that lighttpd, and CGI's rules, turn into the same variable as
+# X-Forwarded-For: a caller's own, which a proxy in front may pass on unchanged.
+ALIASES = ("X_Forwarded_For", "X.Forwarded.For", "X-Forwarded_For")
+
+# Callers in networks of their own (loopback, so the test can ask from them) that the
+# test's dnsmasq names, for lookups that must all run at once.
+AT_ONCE = ["127.1.%d.1" % network for network in range(16)]
+
+
+def synthesized_answer(address):
+    return ("%s\n%s.synth.kestrin.test\n" % (address, address.replace(".", "-"))).encode()
+
+
+def requests_until_refused(ask_once, most=1000):
+    """Asks with ask_once(i) until an answer is 429; how many it took, or None."""
+    for i in range(most):
+        if ask_once(i).status.startswith("429 "):
+            return i + 1
+    return None
+
+
+def alias_cases():
+    """(name, headers) for each alias spelling before and after the proxy's own line."""
+    for alias in ALIASES:
+        forged, own = "%s: 6.6.6.6" % alias, "X-Forwarded-For: 198.51.100.7, 192.0.2.12"
+        yield alias + " first", [forged, own]
+        yield alias + " last", [own, forged]
 
 
 class AnswerAssertions:
@@ -81,27 +115,159 @@ class ServiceChecks(AnswerAssertions):
                 else:
                     self.assertRefused(reply)
 
+    def test_a_body_over_a_kilobyte_is_refused_before_ipx_cgi_runs(self):
+        reply = self.ask_over_ipv4(method="POST", body=b"x" * 4096)
+        self.assertTrue(reply.status.startswith("413 "), reply.status)
+        self.assertEqual(reply.header("Cache-Control"), [])
+
     def test_forwarded_for_from_an_untrusted_peer_is_ignored(self):
         reply = self.ask_over_ipv4(extra_headers=["X-Forwarded-For: 192.0.2.10"])
         self.assertAnswer(reply, self.caller_answer)
 
 
+class WebServerChecks(AnswerAssertions):
+    """Each check starts a server of its own: start_server may also take static_probe
+    (see LocalServer) and program, the path of the program to serve instead of ipx.cgi;
+    the class provides program_that_never_answers()."""
+
+    def start(self, **options):
+        server = self.start_server(**options)
+        self.addCleanup(server.stop)
+        return server
+
+    def test_many_callers_are_answered_at_once(self):
+        # The test's DNS holds every question until all the callers have asked: answered
+        # one or two at a time, each would give up on DNS and show no name.
+        gate = DnsGate(int(os.environ["IPX_TEST_DNS_SERVER"].rsplit(":", 1)[1]))
+        self.addCleanup(gate.stop)
+        server = self.start(IPX_DNS_SERVER=gate.endpoint)
+        gate.hold(len(AT_ONCE))
+        replies = {}
+
+        def caller(address):
+            replies[address] = ask("127.0.0.1", server.port, source=address)
+
+        threads = [threading.Thread(target=caller, args=(address,)) for address in AT_ONCE]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        for address in AT_ONCE:
+            with self.subTest(caller=address):
+                self.assertAnswer(replies[address], synthesized_answer(address))
+
+    def test_ipx_cgi_that_never_answers_gets_the_web_servers_timeout(self):
+        server = self.start(static_probe=True, program=self.program_that_never_answers())
+        # The request's own limit is well past the shipped five seconds.
+        reply = ask("127.0.0.1", server.port, timeout=30)
+        self.assertTrue(reply.status.startswith("504 "), reply.status)
+
+    def test_a_start_up_error_fails_the_start_and_says_why(self):
+        with self.assertRaises(StartFailed) as failed:
+            self.start_server(IPX_TRUSTED_PROXIES="10.0.0.0/33")
+        self.assertIn("IPX_TRUSTED_PROXIES is not a list of addresses or ranges",
+                      failed.exception.output)
+
+
+class RateLimitChecks(AnswerAssertions):
+    """The shipped example rate limit, per /24 and /64 of the caller's address, with the
+    server behind a proxy on loopback, where ipx.cgi and the limit see the caller the proxy
+    names. The class provides start_server(**environment)."""
+
+    def test_a_network_over_the_rate_limit_gets_429_and_other_networks_do_not(self):
+        server = self.start_server(REAL_IP_FROM=LOOPBACK)
+        self.addCleanup(server.stop)
+
+        def via_proxy(address):
+            return ask("127.0.0.1", server.port, extra_headers=["X-Forwarded-For: " + address])
+
+        # Each request from another address of the network: one count for them all.
+        for network, other in (("198.51.100.%d", "198.51.101.1"),
+                               ("2001:db8:1:2::%d", "2001:db8:1:3::1")):
+            with self.subTest(network=network):
+                flooded = requests_until_refused(lambda i: via_proxy(network % (i % 200 + 1)))
+                self.assertIsNotNone(flooded)
+                self.assertAnswer(via_proxy(other), ("%s\n%s\n" % (other, other)).encode())
+
+
 class TrustedProxyChecks:
-    """The same web server set up to believe X-Forwarded-For from loopback."""
+    """The same web server set up the shipped way to believe X-Forwarded-For from
+    loopback: its real-IP module, trusting the proxy, finds the caller."""
 
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        cls.proxied = cls.start_server(IPX_TRUSTED_PROXIES="127.0.0.1 ::1")
+        cls.proxied = cls.start_server(REAL_IP_FROM=LOOPBACK)
         cls.addClassCleanup(cls.proxied.stop)
 
+    def ask_the_proxied(self, headers, source=None):
+        return ask("127.0.0.1", self.proxied.port, extra_headers=headers, source=source)
+
     def test_forwarded_for_from_a_trusted_peer_names_the_caller(self):
-        reply = ask("127.0.0.1", self.proxied.port,
-                    extra_headers=["X-Forwarded-For: 198.51.100.7, 192.0.2.12"])
-        self.assertAnswer(reply, b"192.0.2.12\n192.0.2.12\n")
+        reply = self.ask_the_proxied(["X-Forwarded-For: 198.51.100.7, 192.0.2.12"])
+        self.assertAnswer(reply, PROXIED_ANSWER)
+
+    def test_every_line_of_the_proxys_header_counts_in_order(self):
+        reply = self.ask_the_proxied(["X-Forwarded-For: 6.6.6.6", "X-Forwarded-For: 192.0.2.12"])
+        self.assertAnswer(reply, PROXIED_ANSWER)
+
+    def test_no_other_spelling_of_the_header_names_the_caller(self):
+        for case, headers in alias_cases():
+            with self.subTest(case=case):
+                self.assertAnswer(self.ask_the_proxied(headers), PROXIED_ANSWER)
+        for alias in ALIASES:
+            with self.subTest(case=alias + " alone"):
+                reply = self.ask_the_proxied(["%s: 6.6.6.6" % alias])
+                self.assertAnswer(reply, LOOPBACK_ANSWER)
+
+    def test_forwarded_for_from_a_peer_that_is_not_the_proxy_is_ignored(self):
+        reply = self.ask_the_proxied(["X-Forwarded-For: 192.0.2.12"], source="127.0.0.3")
+        self.assertAnswer(reply, b"127.0.0.3\ncaller.kestrin.test\n")
+
+    def test_forwarded_for_that_names_no_address_leaves_the_proxy_as_the_caller(self):
+        for header in ("bogus", "6.6.6.6, bogus"):
+            with self.subTest(header=header):
+                reply = self.ask_the_proxied(["X-Forwarded-For: " + header])
+                self.assertAnswer(reply, LOOPBACK_ANSWER)
+
+
+class ServiceTrustChecks:
+    """The same web server with ipx.cgi itself believing X-Forwarded-For from loopback
+    (IPX_TRUSTED_PROXIES), for web servers without a real-IP module. aliases_answer is
+    what a second header spelled another way leads to: the caller from the proxy's own
+    line, or a 500 where the web server passes both under one name and ipx.cgi cannot tell
+    them apart."""
+    aliases_answer = PROXIED_ANSWER
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.trusting = cls.start_server(IPX_TRUSTED_PROXIES=LOOPBACK)
+        cls.addClassCleanup(cls.trusting.stop)
+
+    def ask_the_trusting(self, headers):
+        return ask("127.0.0.1", self.trusting.port, extra_headers=headers)
+
+    def test_ipx_cgi_trusting_the_peer_names_the_caller(self):
+        reply = self.ask_the_trusting(["X-Forwarded-For: 198.51.100.7, 192.0.2.12"])
+        self.assertAnswer(reply, PROXIED_ANSWER)
+
+    def test_ipx_cgi_trusting_the_peer_reads_every_line_in_order(self):
+        reply = self.ask_the_trusting(["X-Forwarded-For: 6.6.6.6", "X-Forwarded-For: 192.0.2.12"])
+        self.assertAnswer(reply, PROXIED_ANSWER)
+
+    def test_ipx_cgi_trusting_the_peer_never_believes_another_spelling(self):
+        for case, headers in alias_cases():
+            with self.subTest(case=case):
+                reply = self.ask_the_trusting(headers)
+                if self.aliases_answer is None:
+                    self.assertEqual(reply.status, "500 Internal Server Error")
+                    self.assertEqual(reply.body, b"no valid client address\n")
+                else:
+                    self.assertAnswer(reply, self.aliases_answer)
 
     def test_invalid_forwarded_for_from_a_trusted_peer_is_a_server_error(self):
-        reply = ask("127.0.0.1", self.proxied.port, extra_headers=["X-Forwarded-For: bogus"])
+        reply = self.ask_the_trusting(["X-Forwarded-For: bogus"])
         self.assertEqual(reply.status, "500 Internal Server Error")
         self.assertEqual(reply.header("Cache-Control"), "no-store")
         self.assertEqual(reply.body, b"no valid client address\n")

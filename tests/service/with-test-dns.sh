@@ -18,7 +18,8 @@ trap cleanup EXIT
 
 port=$(/usr/bin/python3 "$here/free_port.py" udp)
 # 192.0.2.10 and 2001:db8::10 confirm; 192.0.2.11 points at a name that does not lead
-# back; 192.0.2.12 has no PTR; 192.0.2.13 has a malformed one; loopback confirms both ways.
+# back; 192.0.2.12 has no PTR; 192.0.2.13 has a malformed one; loopback confirms both ways,
+# and every 127.1.X.Y as 127-1-X-Y.synth.kestrin.test.
 "$dnsmasq_local" start "$work" "$port" \
     --local=/kestrin.test/ --local=/2.0.192.in-addr.arpa/ \
     --local=/8.b.d.0.1.0.0.2.ip6.arpa/ --local=/127.in-addr.arpa/ \
@@ -28,6 +29,7 @@ port=$(/usr/bin/python3 "$here/free_port.py" udp)
     --host-record=liar.kestrin.test,192.0.2.99 \
     --ptr-record=13.2.0.192.in-addr.arpa,bad_name.kestrin.test \
     --host-record=loopback.kestrin.test,127.0.0.1,::1 \
-    --host-record=caller.kestrin.test,127.0.0.3
+    --host-record=caller.kestrin.test,127.0.0.3 \
+    --synth-domain=synth.kestrin.test,127.1.0.0/16
 
 IPX_TEST_DNS_SERVER=127.0.0.1:$port "$@"
