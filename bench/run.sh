@@ -256,6 +256,8 @@ for mode in keep-alive fresh; do
   echo "| 6 | service, $label: ipx.cgi FastCGI under lighttpd, requests/s vs static file (median of $service_runs) | $(service_rate "$mode" 'ipx.cgi FastCGI') /s | static $(service_rate "$mode" 'static file') /s | $fastcgi× | ≥ $target× | $(meets 'r >= t' -v r="$fastcgi" -v t="$target") |"
   echo "| 6 | service, $label: ipx.cgi CGI under lighttpd, requests/s vs static file (median of $service_runs) | $(service_rate "$mode" 'ipx.cgi CGI') /s | static $(service_rate "$mode" 'static file') /s | $(service_ratio "$mode" 'ipx.cgi CGI')× | | |"
 done
+attack_wait=$(service_value lighttpd attack victim 3) attack_failed=$(service_value lighttpd attack victim 1)
+echo "| 6 | service under attack: ipx.cgi FastCGI under lighttpd, a victim's longest wait while 100 requests/s come from new addresses in networks whose reverse DNS never answers (median of $service_runs) | $attack_wait s | median wait $(service_value lighttpd attack victim 2) s; failed requests $attack_failed | | ≤ 2 s, none failed | $(meets 'w <= 2 && f == 0' -v w="$attack_wait" -v f="$attack_failed") |"
 if [ "$quick" = 0 ]; then
   soak=$("$here/soak.sh" 10000 2>&1 | tail -n 1 || true)
   echo "| 7 | $soak | | | | no failed cycle, no growth | $(case $soak in *passed*) echo yes ;; *) echo no ;; esac) |"

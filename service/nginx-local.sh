@@ -8,7 +8,8 @@
 # Listens on 127.0.0.1:PORT, and on [::1]:PORT when the host has IPv6 loopback. Files put
 # in DIR/www are served as static files. IPX_TRUSTED_PROXIES, IPX_DNS_SERVER and
 # IPX_WORKERS, when set, are passed on to ipx.cgi; REAL_IP_FROM, addresses separated by
-# spaces, adds conf/nginx-real-ip.conf trusting them.
+# spaces, adds conf/nginx-real-ip.conf trusting them; LOCAL_RATE_LIMIT (such as 100000r/s)
+# replaces the rate of conf/nginx-limits.conf, for benchmarks that ask from one address.
 set -euo pipefail
 
 here=$(dirname "$0")
@@ -48,7 +49,7 @@ write_main_config() {
         for kind in client_body proxy fastcgi uwsgi scgi; do
             echo "    ${kind}_temp_path $dir/temp/$kind;"
         done
-        conf_copy nginx-limits.conf
+        conf_copy nginx-limits.conf "rate=20r/s" "rate=${LOCAL_RATE_LIMIT:-20r/s}"
         real_ip_config
         echo "    include $dir/site.conf;"
         echo "}"

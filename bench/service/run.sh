@@ -4,7 +4,11 @@
 # nginx as FastCGI, and a do-nothing FastCGI responder under lighttpd, which shows what
 # the web server and the socket hop cost on their own. Every target is measured twice:
 # with keep-alive, and "fresh", with a new connection for each request (Connection:
-# close), which is how Kestrin asks, once a minute.
+# close), which is how Kestrin asks, once a minute. Then ipx.cgi as FastCGI under lighttpd
+# and under nginx, each in a run of its own, under attack (starve.py): 100 requests a
+# second from new addresses in 10 /24 and 10 /64 networks whose reverse DNS never answers,
+# for 20 s, with a victim whose DNS answers asking beside them every quarter second; the
+# victim's longest wait is to stay within 2 s, and no request may fail.
 #   bench/service/run.sh [BUILD_DIR]
 # Without BUILD_DIR it builds ipx.cgi (Release) in build/bench-service; either way it
 # builds the do-nothing responder beside it. DNS goes to a local dnsmasq that confirms
@@ -12,9 +16,12 @@
 # round trips; FastCGI answers from its cache.
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/../.." && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
 duration=${IPX_BENCH_DURATION:-2s}
 rounds=${IPX_BENCH_ROUNDS:-3}
+attack_rate=${IPX_BENCH_ATTACK_RATE:-100}
+attack_seconds=${IPX_BENCH_ATTACK_SECONDS:-20}
 threads=2
 connections=16
 # The targets for FastCGI, as a share of the static file's rate: keep-alive, fresh.
@@ -65,7 +72,9 @@ start_lighttpd cgi cgi "$ipx_cgi"
 start_lighttpd fastcgi fastcgi "$ipx_cgi"
 start_lighttpd null fastcgi "$null_responder"
 port[nginx]=$(free_port tcp)
-"$root/service/nginx-local.sh" start "$work/nginx" "${port[nginx]}" fastcgi "$ipx_cgi"
+# wrk asks from one address, which the shipped rate limit would hold to 20 requests a second.
+LOCAL_RATE_LIMIT=1000000r/s \
+    "$root/service/nginx-local.sh" start "$work/nginx" "${port[nginx]}" fastcgi "$ipx_cgi"
 
 answer=$work/answer.txt
 curl -sf --noproxy '*' "http://127.0.0.1:${port[lighttpd-cgi]}/cgi-bin/ipx.cgi" >"$answer"
@@ -155,3 +164,35 @@ awk -v keep="$keep_alive_target" -v fresh="$fresh_target" '
         printf "  %-9s %-11s %.3f >= %.2f  %s\n", $1, $2, $(NF - 1), target,
             ($(NF - 1) >= target) ? "met" : "missed"
     }' "$table"
+
+# attack_row SERVER: starve.py's measure as a row, with three numbers at its end like the
+# rows above: the victim's longest and median wait in seconds, and the failed requests of
+# victim and attack; how many of the victim's answers carried its name goes to NAMED_FILE.
+attack_row() {
+    local measured
+    measured=$(/usr/bin/python3 "$here/starve.py" "$1" fastcgi "$ipx_cgi" "$work" \
+        "$attack_rate" "$attack_seconds")
+    awk -v server="$1" -v named="$2" '{
+        for (i = 1; i <= NF; i++) { split($i, pair, "="); v[pair[1]] = pair[2] }
+        printf "%-9s %-11s %-19s %11.3f %9.3f %9d\n", server, "attack", "victim",
+            v["victim_longest"], v["victim_median"], v["victim_failed"] + v["attack_failed"]
+        printf "%s %s/%s\n", server, v["victim_named"], v["victim_requests"] >>named
+    }' <<<"$measured"
+}
+
+echo
+echo "under attack: $attack_rate requests/s for $attack_seconds s from new addresses in 10 /24" \
+    "and 10 /64 networks whose reverse DNS never answers, through a trusted proxy's" \
+    "X-Forwarded-For; a victim whose DNS answers asks every 0.25 s from a new address"
+printf '%-9s %-11s %-19s %11s %9s %9s\n' server connections target "longest s" "median s" \
+    failures
+attack_rows=$work/attack.txt
+for server in lighttpd nginx; do
+    attack_row "$server" "$work/named.txt"
+done | tee "$attack_rows"
+echo
+awk '{ printf "%s%s %s", NR == 1 ? "the victim'"'"'s answers with its host name: " : ", ", $1,
+           $2 } END { print "" }' "$work/named.txt"
+echo "target for the victim under attack: longest wait <= 2 s, no failed request:"
+awk '{ printf "  %-9s %.3f s, %d failed  %s\n", $1, $4, $NF,
+           ($4 <= 2 && $NF == 0) ? "met" : "missed" }' "$attack_rows"
