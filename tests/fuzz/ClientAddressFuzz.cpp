@@ -1,6 +1,8 @@
 // The trusted-proxy list, REMOTE_ADDR and X-Forwarded-For, one per line of the input (a
-// missing third line is a request without the header). The caller chosen must be the one
-// a plain walk over the hops picks, as a canonical address, or nothing.
+// missing third line is a request without the header; further lines are further values
+// the web server passed under the header's name). The caller chosen must be the one a
+// plain walk over the hops picks, as a canonical address, or nothing; from a trusted peer,
+// several values give nothing.
 
 #include "FuzzTarget.h"
 
@@ -140,11 +142,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Pieces pieces(fuzz::AsText(data, size), '\n');
     std::string_view list;
     std::string_view remoteAddr;
-    std::string_view header;
+    std::vector<std::string_view> values;
     pieces.Next(list);
     pieces.Next(remoteAddr);
+    for (std::string_view value; pieces.Next(value);) values.push_back(value);
     const std::optional<std::string_view> forwardedFor =
-        pieces.Next(header) ? std::optional<std::string_view>(header) : std::nullopt;
+        values.empty() ? std::nullopt : std::optional<std::string_view>(values.front());
 
     const auto items = ListItems(list);
     const auto split = ipx::SplitNonEmpty(list, " \t,");
@@ -189,6 +192,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto caller = ipx::SelectClientAddress(remoteAddr, forwardedFor, *trusted);
     const auto expected = ExpectedCaller(remoteAddr, forwardedFor, ranges);
     Require(caller == expected, "the caller is the first untrusted hop from the right");
+    const auto peer = ipx::Address::Parse(remoteAddr);
+    const bool ambiguous = values.size() > 1 && peer && Trusted(ranges, *peer);
+    Require(ipx::SelectClientAddress(remoteAddr, values, *trusted) ==
+                (ambiguous ? std::nullopt : values.size() > 1 ? peer : expected),
+            "several values from a trusted peer give nothing; from any other, the peer");
     if (caller) {
         const auto again = ipx::Address::Parse(caller->Text());
         Require(again && *again == *caller, "the caller is a canonical address");
