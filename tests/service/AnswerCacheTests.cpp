@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace ipx {
 namespace {
@@ -97,11 +98,10 @@ TEST_F(AnswerCacheTest, DropsExpiredEntriesBeforeEvictingLiveOnes) {
 
 TEST_F(AnswerCacheTest, DropsEveryExpiredEntryAndKeepsTheLiveOnesInOrder) {
     AnswerCache cache = MakeCache(3);
-    cache.Store("a", "1");
-    Advance(1s);
-    cache.Store("b", "2");
-    Advance(49s);
-    cache.Store("c", "3");
+    for (const auto& [key, after] : {std::pair{"a", 0s}, std::pair{"b", 1s}, std::pair{"c", 49s}}) {
+        Advance(after);
+        cache.Store(key, "stored");
+    }
     Advance(11s);  // a and b have expired, c has not
     cache.Store("d", "4");
     EXPECT_EQ(cache.size(), 2U) << "both expired entries go, not just the one room needs";

@@ -39,18 +39,24 @@ TEST(TrustedProxiesTest, MatchesAddressesAndRanges) {
 }
 
 TEST(TrustedProxiesTest, TakesEveryPrefixLengthUpToTheWholeAddress) {
-    EXPECT_TRUE(Trusts("192.0.2.7/32", "192.0.2.7"));
-    EXPECT_FALSE(Trusts("192.0.2.7/32", "192.0.2.6"));
-    EXPECT_TRUE(Trusts("2001:db8::7/128", "2001:db8::7"));
-    EXPECT_FALSE(Trusts("2001:db8::7/128", "2001:db8::6"));
-    // A bare address is the whole address: ::1 is not a range that holds ::.
-    EXPECT_FALSE(Trusts("::1", "::"));
-    EXPECT_FALSE(Trusts("::1", "::3"));
-    // Bits past the prefix length are ignored, not required to be zero.
-    EXPECT_TRUE(Trusts("192.0.2.129/25", "192.0.2.130"));
-    EXPECT_TRUE(Trusts("192.0.2.129/25", "192.0.2.255"));
-    EXPECT_FALSE(Trusts("192.0.2.129/25", "192.0.2.1"));
-    EXPECT_TRUE(Trusts("2001:db8::1/64", "2001:db8::ffff"));
+    struct Case {
+        const char* list;
+        const char* address;
+        bool trusted;
+    };
+    for (const Case& c : {Case{"192.0.2.7/32", "192.0.2.7", true},
+                          Case{"192.0.2.7/32", "192.0.2.6", false},
+                          Case{"2001:db8::7/128", "2001:db8::7", true},
+                          Case{"2001:db8::7/128", "2001:db8::6", false},
+                          // A bare address is the whole address: ::1 does not hold ::.
+                          Case{"::1", "::", false}, Case{"::1", "::3", false},
+                          // Bits past the prefix length are ignored, not required to be 0.
+                          Case{"192.0.2.129/25", "192.0.2.130", true},
+                          Case{"192.0.2.129/25", "192.0.2.255", true},
+                          Case{"192.0.2.129/25", "192.0.2.1", false},
+                          Case{"2001:db8::1/64", "2001:db8::ffff", true}}) {
+        EXPECT_EQ(Trusts(c.list, c.address), c.trusted) << c.list << " " << c.address;
+    }
     // A prefix length too long to read must never become /0 and trust everyone.
     for (const char* list : {"10.0.0.0/99999999999", "::/99999999999999999999999",
                              "0.0.0.0/4294967296", "10.0.0.0/4294967304"}) {

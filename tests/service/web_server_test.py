@@ -10,41 +10,60 @@ import os
 import sys
 import unittest
 
-from local_server import LocalServer
-from service_checks import (RateLimitChecks, ServiceChecks, ServiceTrustChecks,
-                            TrustedProxyChecks, WebServerChecks)
+from local_server import LOOPBACK, LocalServer
+from service_checks import (LOOPBACK_ANSWER, PROXIED_ANSWER, SERVER_ERROR, ProxyChecks,
+                            RateLimitChecks, ServiceChecks, WebServerChecks)
 
 # Each server's helper, what it answers itself before ipx.cgi runs, and what ipx.cgi
-# trusting the peer answers to an X-Forwarded-For spelled another way beside the real one.
+# trusting the proxy itself answers when another spelling of X-Forwarded-For comes beside
+# the proxy's own, and when it comes alone (None: not checked).
 SERVERS = {
     # lighttpd wants a length for a body it might have to pass on, and knows its methods;
-    # it passes X_Forwarded_For under the same name as X-Forwarded-For.
+    # it passes X_Forwarded_For to a program under the same name as X-Forwarded-For.
     "lighttpd": ("lighttpd-local.sh", {"POST without a length": "411 Length Required",
-                                       "an unknown method": "501 Not Implemented"}, None),
+                                       "an unknown method": "501 Not Implemented"},
+                 SERVER_ERROR, None),
     # nginx never passes TRACE on, nor a header name with an underscore or a dot.
-    "nginx": ("nginx-local.sh", {"TRACE": "405 Not Allowed"}, ServiceTrustChecks.aliases_answer),
+    "nginx": ("nginx-local.sh", {"TRACE": "405 Not Allowed"}, PROXIED_ANSWER, LOOPBACK_ANSWER),
     # Debian's Apache has TraceEnable Off; it drops such names from a program's variables.
-    "apache": ("apache-local.sh", {"TRACE": "405 Method Not Allowed"},
-               ServiceTrustChecks.aliases_answer),
+    "apache": ("apache-local.sh", {"TRACE": "405 Method Not Allowed"}, PROXIED_ANSWER,
+               LOOPBACK_ANSWER),
 }
 
 SERVER, MODE, IPX_CGI, WORK_PARENT = sys.argv[1:5]
-SCRIPT, ANSWERS, ALIASES_ANSWER = SERVERS[SERVER]
+SCRIPT, ANSWERS, IPX_ALIASES_ANSWER, IPX_ALIAS_ALONE_ANSWER = SERVERS[SERVER]
 
 
-def start_server(static_probe=False, program=IPX_CGI, **environment):
-    return LocalServer(SCRIPT, [MODE, program], WORK_PARENT, environment, static_probe)
+class ThisServer:
+    """The web server under test, in the shipped set-up with the given changes."""
+
+    @staticmethod
+    def start_server(static_probe=False, program=IPX_CGI, **environment):
+        return LocalServer(SCRIPT, [MODE, program], WORK_PARENT, environment, static_probe)
 
 
-class ServiceOverHttp(ServiceChecks, TrustedProxyChecks, ServiceTrustChecks, unittest.TestCase):
+class ServiceOverHttp(ThisServer, ServiceChecks, unittest.TestCase):
     server_answers = ANSWERS
-    aliases_answer = ALIASES_ANSWER
-    start_server = staticmethod(start_server)
 
 
-class WebServer(WebServerChecks, unittest.TestCase):
-    start_server = staticmethod(start_server)
+class BehindAProxy(ThisServer, ProxyChecks, unittest.TestCase):
+    """As shipped: the web server's real-IP file trusts the proxy."""
+    proxy_setting = {"REAL_IP_FROM": LOOPBACK}
+    aliases_answer = PROXIED_ANSWER
+    alias_alone_answer = LOOPBACK_ANSWER
+    # The real-IP modules keep the proxy as the caller.
+    nameless_answer = LOOPBACK_ANSWER
 
+
+class BehindAProxyThatIpxCgiTrusts(ThisServer, ProxyChecks, unittest.TestCase):
+    """For web servers without a real-IP module: ipx.cgi trusts the proxy itself."""
+    proxy_setting = {"IPX_TRUSTED_PROXIES": LOOPBACK}
+    aliases_answer = IPX_ALIASES_ANSWER
+    alias_alone_answer = IPX_ALIAS_ALONE_ANSWER
+    nameless_answer = SERVER_ERROR
+
+
+class WebServer(ThisServer, WebServerChecks, unittest.TestCase):
     def program_that_never_answers(self):
         # A CGI program that waits without a word, or a FastCGI one that never accepts.
         path = os.path.join(WORK_PARENT, "never-answers.cgi")
@@ -55,8 +74,8 @@ class WebServer(WebServerChecks, unittest.TestCase):
 
 
 @unittest.skipUnless(SERVER == "nginx", "lighttpd and Apache have no rate limit of their own")
-class RateLimit(RateLimitChecks, unittest.TestCase):
-    start_server = staticmethod(start_server)
+class RateLimit(ThisServer, RateLimitChecks, unittest.TestCase):
+    pass
 
 
 if __name__ == "__main__":
