@@ -9,6 +9,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick
   python3 curl lighttpd nginx apache2 libfcgi-dev libc-ares-dev spawn-fcgi dnsmasq wrk
   clang libclang-rt-14-dev
+  systemd
 )
 
 missing=()
