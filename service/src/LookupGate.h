@@ -3,7 +3,8 @@
 // hold every worker of a FastCGI process: each lookup they cause waits out the whole DNS
 // budget. A network whose lookup ran out of time is answered without DNS for a while, and
 // lookups at once are bounded per network and in all. A caller turned away gets its
-// address as line 2 at once, which is what its DNS would give it after the wait.
+// address as line 2 at once: from a slow network, what its DNS would give it after the
+// wait; from any other, an answer it gets only while the limits are reached.
 
 #include "Address.h"
 #include "AnswerCache.h"
