@@ -20,6 +20,7 @@ import socket
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
@@ -106,21 +107,29 @@ async def measure(port, rate, seconds):
 
 
 class Services:
-    """dnsmasq, the silent socket and the web server; stop() undoes what was started."""
+    """dnsmasq, the silent socket and the web server; stop() undoes what was started, and
+    a start that fails stops what it had started."""
 
     def __init__(self, server, mode, program, work):
-        self.work, self.started = work, []
+        # A folder of its own, since WORK_DIR may hold the caller's servers; the web
+        # server's workers, www-data when started by root, must reach it.
+        self.work, self.started = tempfile.mkdtemp(prefix="starve.", dir=work), []
+        os.chmod(self.work, 0o755)
         self.silent = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        self.silent.bind(("127.0.0.1", 0))
-        silent = "127.0.0.1#%d" % self.silent.getsockname()[1]
-        dns_port = free_port("udp")
-        self.run("dnsmasq-local.sh", "dns", str(dns_port), "--dns-forward-max=1000",
-                 "--local=/kestrin.test/", "--local=/100.51.198.in-addr.arpa/",
-                 "--synth-domain=%s,198.51.100.0/24" % VICTIM_DOMAIN,
-                 *("--server=/%s/%s" % (zone, silent) for zone in ATTACK_ZONES))
-        self.port = free_port("tcp")
-        os.environ.update(IPX_DNS_SERVER="127.0.0.1:%d" % dns_port, REAL_IP_FROM="127.0.0.1")
-        self.run("%s-local.sh" % server, "web", str(self.port), mode, program)
+        try:
+            self.silent.bind(("127.0.0.1", 0))
+            silent = "127.0.0.1#%d" % self.silent.getsockname()[1]
+            dns_port = free_port("udp")
+            self.run("dnsmasq-local.sh", "dns", str(dns_port), "--dns-forward-max=1000",
+                     "--local=/kestrin.test/", "--local=/100.51.198.in-addr.arpa/",
+                     "--synth-domain=%s,198.51.100.0/24" % VICTIM_DOMAIN,
+                     *("--server=/%s/%s" % (zone, silent) for zone in ATTACK_ZONES))
+            self.port = free_port("tcp")
+            os.environ.update(IPX_DNS_SERVER="127.0.0.1:%d" % dns_port, REAL_IP_FROM="127.0.0.1")
+            self.run("%s-local.sh" % server, "web", str(self.port), mode, program)
+        except BaseException:
+            self.stop()
+            raise
 
     def run(self, script, folder, *arguments):
         self.started.append((script, os.path.join(self.work, folder)))
@@ -130,7 +139,7 @@ class Services:
     def stop(self):
         for script, folder in reversed(self.started):
             subprocess.run([os.path.join(SERVICE, script), "stop", folder], check=False)
-            shutil.rmtree(folder, ignore_errors=True)
+        shutil.rmtree(self.work, ignore_errors=True)
         self.silent.close()
 
 

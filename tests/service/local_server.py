@@ -40,15 +40,15 @@ class LocalServer:
     def __init__(self, script, arguments, work_parent, environment, static_probe=False):
         self.dir = tempfile.mkdtemp(prefix=script.split("-")[0] + ".", dir=work_parent)
         self.script = os.path.join(SERVICE, script)
-        self.port = free_port()
-        env = dict(os.environ, IPX_DNS_SERVER=os.environ["IPX_TEST_DNS_SERVER"])
-        env.update(environment)
-        if static_probe:
-            os.makedirs(self.file("www"))
-            with open(self.file("www/ready.txt"), "w", encoding="ascii") as ready:
-                ready.write("ready\n")
-            env["LOCAL_SERVER_PROBE"] = "/ready.txt"
         try:
+            self.port = free_port()
+            env = dict(os.environ, IPX_DNS_SERVER=os.environ["IPX_TEST_DNS_SERVER"])
+            env.update(environment)
+            if static_probe:
+                os.makedirs(self.file("www"))
+                with open(self.file("www/ready.txt"), "w", encoding="ascii") as ready:
+                    ready.write("ready\n")
+                env["LOCAL_SERVER_PROBE"] = "/ready.txt"
             started = subprocess.run([self.script, "start", self.dir, str(self.port), *arguments],
                                      env=env, stderr=subprocess.PIPE, text=True, check=False)
             sys.stderr.write(started.stderr)

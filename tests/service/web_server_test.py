@@ -7,7 +7,9 @@ Run through with-test-dns.sh: the answers name loopback.kestrin.test, which only
 test's dnsmasq knows, so they also show that IPX_DNS_SERVER reaches ipx.cgi.
 """
 import os
+import shutil
 import sys
+import tempfile
 import unittest
 
 from local_server import LOOPBACK, LocalServer
@@ -66,7 +68,10 @@ class BehindAProxyThatIpxCgiTrusts(ThisServer, ProxyChecks, unittest.TestCase):
 class WebServer(ThisServer, WebServerChecks, unittest.TestCase):
     def program_that_never_answers(self):
         # A CGI program that waits without a word, or a FastCGI one that never accepts.
-        path = os.path.join(WORK_PARENT, "never-answers.cgi")
+        folder = tempfile.mkdtemp(dir=WORK_PARENT)
+        self.addCleanup(shutil.rmtree, folder)
+        os.chmod(folder, 0o755)
+        path = os.path.join(folder, "never-answers.cgi")
         with open(path, "w", encoding="ascii") as program:
             program.write("#!/bin/sh\nexec sleep 20\n")
         os.chmod(path, 0o755)
