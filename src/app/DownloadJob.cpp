@@ -90,9 +90,7 @@ void DownloadJob::Release() noexcept {
 DWORD WINAPI DownloadJob::Worker(void* job) {
     auto* self = static_cast<DownloadJob*>(job);
     self->FetchBody();
-    EnterCriticalSection(&self->lock_);
-    self->CloseHandles();
-    LeaveCriticalSection(&self->lock_);
+    self->CloseHandles(false);
     SetEvent(self->done_);
     self->Release();
     return 0;
@@ -105,10 +103,7 @@ DWORD DownloadJob::MillisecondsLeft() const noexcept {
 
 HeapArray<char> DownloadJob::Finish() noexcept {
     if (WaitForSingleObject(done_, MillisecondsLeft()) == WAIT_OBJECT_0) return std::move(body_);
-    EnterCriticalSection(&lock_);
-    abandoned_ = true;
-    CloseHandles();
-    LeaveCriticalSection(&lock_);
+    CloseHandles(true);
     return {};
 }
 
@@ -128,13 +123,15 @@ bool DownloadJob::ShouldStop() noexcept {
     return stop || MillisecondsLeft() == 0;
 }
 
-// Called with the lock held: each handle is closed exactly once, by whichever thread
-// gets here first.
-void DownloadJob::CloseHandles() noexcept {
+// Each handle is closed exactly once, by whichever thread gets here first.
+void DownloadJob::CloseHandles(bool abandon) noexcept {
+    EnterCriticalSection(&lock_);
+    if (abandon) abandoned_ = true;
     for (HINTERNET* handle : {&request_, &connection_, &session_}) {
         if (*handle) InternetCloseHandle(*handle);
         *handle = nullptr;
     }
+    LeaveCriticalSection(&lock_);
 }
 
 // The handles it keeps are closed by the worker as it ends, or by an abandoning Finish.

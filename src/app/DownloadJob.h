@@ -47,7 +47,8 @@ private:
     bool Keep(HINTERNET& slot, HINTERNET handle) noexcept;
     bool ShouldStop() noexcept;
     DWORD MillisecondsLeft() const noexcept;
-    void CloseHandles() noexcept;
+    // Closes what the worker holds; with abandon, the worker may open nothing more.
+    void CloseHandles(bool abandon) noexcept;
 
     HeapArray<wchar_t> url_;
     const DWORD deadlineMs_;
