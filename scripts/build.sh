@@ -7,7 +7,8 @@ KESTRIN_ROOT=${KESTRIN_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 
 # The test build of the program asks the reply server on this loopback port, refreshes
 # every 1.5 s and gives each download 2 s, so that the tests see many cycles and stalls.
-KESTRIN_TEST_PORT=18461
+# KESTRIN_TEST_PORT moves the port, so that two checkouts can run their tests at once.
+KESTRIN_TEST_PORT=${KESTRIN_TEST_PORT:-18461}
 KESTRIN_TEST_REFRESH_MS=1500
 KESTRIN_TEST_DEADLINE_MS=2000
 
