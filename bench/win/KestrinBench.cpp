@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "BuildConfig.h"
+#include "LookupUrls.h"
 #include "DownloadJob.h"
 #include "Handles.h"
 #include "KestrinProcess.h"

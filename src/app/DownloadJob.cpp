@@ -1,8 +1,10 @@
 #include "DownloadJob.h"
 
+#include <initializer_list>
 #include <iterator>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include "Reply.h"
 #include "Version.h"
@@ -18,9 +20,8 @@ std::optional<DWORD> NumericHeader(HINTERNET request, DWORD query) {
     return value;
 }
 
-bool HasSuccessStatus(HINTERNET request) {
-    const auto status = NumericHeader(request, HTTP_QUERY_STATUS_CODE);
-    return status && *status >= 200 && *status < 300;
+bool IsSuccess(DWORD status) {
+    return status >= 200 && status < 300;
 }
 
 // WinINet's own waits end by the deadline too, so an abandoned worker does not linger:
@@ -35,6 +36,53 @@ void LimitWaits(HINTERNET connection, DWORD milliseconds) {
     }
 }
 
+void CloseEach(std::initializer_list<HINTERNET*> handles) {
+    for (HINTERNET* handle : handles) {
+        if (*handle) InternetCloseHandle(*handle);
+        *handle = nullptr;
+    }
+}
+
+bool IsRedirect(DWORD status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Copies text with its NUL into out; false when it does not fit.
+template <std::size_t N>
+bool CopyInto(const wchar_t* text, wchar_t (&out)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        out[i] = text[i];
+        if (!text[i]) return true;
+    }
+    return false;
+}
+
+// Appends the query part of extra (a "?..." and "#..." as cracked from a URL) to object;
+// the fragment is the client's own and never sent.
+template <std::size_t N>
+bool AppendQuery(const wchar_t* extra, wchar_t (&object)[N]) {
+    std::size_t end = 0;
+    while (object[end]) ++end;
+    for (const wchar_t* c = extra; *c && *c != L'#'; ++c) {
+        if (end + 1 >= N) return false;
+        object[end++] = *c;
+    }
+    object[end] = L'\0';
+    return true;
+}
+
+// Replaces url with where the reply's Location sends it, resolved against url.
+template <std::size_t N>
+bool RedirectTarget(HINTERNET request, wchar_t (&url)[N]) {
+    wchar_t location[N];
+    DWORD size = sizeof location;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location, &size, nullptr)) return false;
+    wchar_t combined[N];
+    DWORD length = static_cast<DWORD>(N);
+    return InternetCombineUrlW(url, location, combined, &length, ICU_NO_ENCODE) &&
+           CopyInto(combined, url);
+}
+
 HeapArray<wchar_t> CopyOf(const wchar_t* text) {
     std::size_t length = 0;
     while (text[length]) ++length;
@@ -44,6 +92,34 @@ HeapArray<wchar_t> CopyOf(const wchar_t* text) {
 }
 
 }  // namespace
+
+// Where one hop of a download goes. Only http and https are ever asked.
+struct DownloadJob::UrlTarget {
+    wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH];
+    wchar_t object[INTERNET_MAX_URL_LENGTH];  // the path and query, without a fragment
+    INTERNET_PORT port;
+    bool secure;
+
+    static std::optional<UrlTarget> Of(const wchar_t* url) noexcept {
+        std::optional<UrlTarget> target(std::in_place);
+        wchar_t extra[INTERNET_MAX_URL_LENGTH];
+        URL_COMPONENTSW parts{};
+        parts.dwStructSize = sizeof parts;
+        parts.lpszHostName = target->host;
+        parts.dwHostNameLength = static_cast<DWORD>(std::size(target->host));
+        parts.lpszUrlPath = target->object;
+        parts.dwUrlPathLength = static_cast<DWORD>(std::size(target->object));
+        parts.lpszExtraInfo = extra;
+        parts.dwExtraInfoLength = static_cast<DWORD>(std::size(extra));
+        if (!InternetCrackUrlW(url, 0, 0, &parts)) return std::nullopt;
+        if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+            return std::nullopt;
+        target->port = parts.nPort;
+        target->secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+        if (!AppendQuery(extra, target->object)) return std::nullopt;
+        return target;
+    }
+};
 
 HeapArray<char> DownloadJob::Fetch(const wchar_t* url, DWORD deadlineMs) noexcept {
     DownloadJob* job = Start(url, deadlineMs);
@@ -127,38 +203,55 @@ bool DownloadJob::ShouldStop() noexcept {
 void DownloadJob::CloseHandles(bool abandon) noexcept {
     EnterCriticalSection(&lock_);
     if (abandon) abandoned_ = true;
-    for (HINTERNET* handle : {&request_, &connection_, &session_}) {
-        if (*handle) InternetCloseHandle(*handle);
-        *handle = nullptr;
-    }
+    CloseEach({&request_, &connection_, &session_});
+    LeaveCriticalSection(&lock_);
+}
+
+void DownloadJob::CloseHop() noexcept {
+    EnterCriticalSection(&lock_);
+    CloseEach({&request_, &connection_});
     LeaveCriticalSection(&lock_);
 }
 
 // The handles it keeps are closed by the worker as it ends, or by an abandoning Finish.
+// Redirects are followed here, not by WinINet, which on some systems follows one from
+// https to plain http without a word: once a hop is https, every later hop must be too.
 void DownloadJob::FetchBody() noexcept {
-    wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH];
-    wchar_t path[INTERNET_MAX_PATH_LENGTH];
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof parts;
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = static_cast<DWORD>(std::size(host));
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = static_cast<DWORD>(std::size(path));
-    if (!InternetCrackUrlW(url_.data(), 0, 0, &parts)) return;
-
+    wchar_t url[INTERNET_MAX_URL_LENGTH];
+    if (!CopyInto(url_.data(), url)) return;
     HINTERNET session =
         InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session || !Keep(session_, session)) return;
-    HINTERNET connection = InternetConnectW(session, host, parts.nPort, nullptr, nullptr,
+    bool secureOnly = false;
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+        const std::optional<UrlTarget> target = UrlTarget::Of(url);
+        if (!target || (secureOnly && !target->secure)) return;
+        secureOnly = secureOnly || target->secure;
+        const HINTERNET request = OpenRequest(session, *target);
+        if (!request || !HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return;
+        const std::optional<DWORD> status = NumericHeader(request, HTTP_QUERY_STATUS_CODE);
+        if (!status) return;
+        if (!IsRedirect(*status)) {
+            if (IsSuccess(*status)) body_ = ReadBody(request);
+            return;
+        }
+        if (!RedirectTarget(request, url)) return;
+        CloseHop();
+    }
+}
+
+// The request for one hop, its connection and itself kept by the job; nullptr on failure.
+HINTERNET DownloadJob::OpenRequest(HINTERNET session, const UrlTarget& target) noexcept {
+    HINTERNET connection = InternetConnectW(session, target.host, target.port, nullptr, nullptr,
                                             INTERNET_SERVICE_HTTP, 0, 0);
-    if (!connection || !Keep(connection_, connection)) return;
+    if (!connection || !Keep(connection_, connection)) return nullptr;
     LimitWaits(connection, deadlineMs_);
+    const DWORD flags = kRequestFlags | (target.secure ? INTERNET_FLAG_SECURE : 0);
     HINTERNET request =
-        HttpOpenRequestW(connection, L"GET", path, nullptr, nullptr, nullptr, kRequestFlags, 0);
-    if (!request || !Keep(request_, request)) return;
+        HttpOpenRequestW(connection, L"GET", target.object, nullptr, nullptr, nullptr, flags, 0);
+    if (!request || !Keep(request_, request)) return nullptr;
     LimitWaits(request, deadlineMs_);
-    if (HttpSendRequestW(request, nullptr, 0, nullptr, 0) && HasSuccessStatus(request))
-        body_ = ReadBody(request);
+    return request;
 }
 
 // The body as sent, or nothing when it is too large, shorter than the server announced

@@ -13,15 +13,21 @@
 namespace kestrin {
 
 // How the lookup is asked for. The cache is bypassed both ways: every cycle must ask the
-// service afresh.
+// service afresh. Redirects come back to the job, which decides whether to follow them.
 inline constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                        INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES |
-                                       INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH;
+                                       INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH |
+                                       INTERNET_FLAG_NO_AUTO_REDIRECT;
+
+// Redirects followed before a download counts as failed.
+inline constexpr int kMaxRedirects = 5;
 
 class DownloadJob {
 public:
     // The body of url when the server answered 2xx with the whole of it within
-    // deadlineMs, else an empty array: a failed download.
+    // deadlineMs, else an empty array: a failed download. An https URL is asked over TLS
+    // with every certificate check Windows makes; a redirect is followed from http to
+    // either scheme, and from https only to https.
     static HeapArray<char> Fetch(const wchar_t* url, DWORD deadlineMs) noexcept;
 
     DownloadJob(const DownloadJob&) = delete;
@@ -40,8 +46,13 @@ private:
     // Gives up one thread's share; the last of the two frees the job.
     void Release() noexcept;
 
+    struct UrlTarget;
+
     static DWORD WINAPI Worker(void* job);
     void FetchBody() noexcept;
+    HINTERNET OpenRequest(HINTERNET session, const UrlTarget& target) noexcept;
+    // Closes the connection and request of a hop that answered with a redirect.
+    void CloseHop() noexcept;
     HeapArray<char> ReadBody(HINTERNET request) noexcept;
     // Hands a new handle to the job, or closes it at once when the job is abandoned.
     bool Keep(HINTERNET& slot, HINTERNET handle) noexcept;

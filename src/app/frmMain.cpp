@@ -60,7 +60,8 @@ void AppendVersion(HWND label) {
 
 }  // namespace
 
-frmMain::frmMain(HINSTANCE instance) : instance_(instance) {}
+frmMain::frmMain(HINSTANCE instance, const wchar_t* lookupUrl)
+    : instance_(instance), lookupUrl_(lookupUrl) {}
 
 frmMain::~frmMain() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -77,7 +78,7 @@ bool frmMain::Load() {
     replyFile_ = HeapArray<wchar_t>(ReplyFileChars(TempDir));
     if (!replyFile_) return false;
     WriteReplyFilePath(TempDir, {replyFile_.data(), replyFile_.size()});
-    lookup_.emplace(kLookupUrl, replyFile_.data());
+    lookup_.emplace(lookupUrl_, replyFile_.data());
     RefreshInfo();
     SetTimer(hwnd_, kRefreshTimer, kRefreshIntervalMs, nullptr);
     return true;

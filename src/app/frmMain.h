@@ -16,7 +16,8 @@ namespace kestrin {
 
 class frmMain {
 public:
-    explicit frmMain(HINSTANCE instance);
+    // lookupUrl is NUL-terminated and outlives the window.
+    frmMain(HINSTANCE instance, const wchar_t* lookupUrl);
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
     ~frmMain();
@@ -60,6 +61,7 @@ private:
     void m_Exit_Click();
 
     HINSTANCE instance_;
+    const wchar_t* lookupUrl_;
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
     Pictures pictures_;

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include "LookupUrl.h"
+#include "LookupUrls.h"
 #include "SingleInstance.h"
+#include "WindowsVersion.h"
 #include "frmMain.h"
 
 namespace {
@@ -24,7 +27,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const kestrin::SingleInstance running;
     if (!running.IsOnlyCopy()) return 0;
 
-    kestrin::frmMain window(instance);
+    const wchar_t* lookupUrl = kestrin::ChooseLookupUrl(
+        kestrin::IsOlderThanWindows7(), kestrin::kLookupUrl, kestrin::kLegacyLookupUrl);
+    kestrin::frmMain window(instance, lookupUrl);
     if (!window.Load()) return 1;
     window.Show();
     return RunMessageLoop(window.hWnd());

@@ -8,16 +8,34 @@ GET /control/count         how many /cgi-bin/ipx.cgi requests were answered so f
 GET /control/log/<from>    the names of the replies given on /cgi-bin/ipx.cgi, one a line,
                            from the <from>th on (mode random:<seed> picks one at random)
 GET /control/down/<ms>     stops listening for <ms> milliseconds, as a killed service would
+GET /control/count/<name>  how many /cgi-bin/ipx.cgi requests listener <name> answered
+GET /control/requests/<name>  how many requests other than /control/ listener <name> took
+GET /redirect/<to>/<path>  302 to /<path> of the plain listener (to = http), the good TLS
+                           listener (https), or by a relative Location (relative)
+
+replyserver.py PORT [--tls FOLDER] serves plain HTTP on 127.0.0.1:PORT (listener "plain").
+With --tls it also serves HTTPS on 127.0.0.1 and ::1 with the certificates that
+testcerts.py makes in FOLDER: "good" on PORT+10, "unknown-ca" on PORT+11, "wrong-host" on
+PORT+12, "expired" on PORT+13; and "silent" on PORT+14 takes connections and never answers
+a handshake.
 
 replyserver.py --expected-boxes FILE writes a C++ header of what each reply leaves in the
-program's two boxes.
+program's two boxes, and where the https listeners are; replyserver.py --port-of NAME PORT
+prints the port of https listener NAME beside a plain PORT.
 """
+import os
 import random
+import socket
+import ssl
 import sys
 import threading
 import time
+from collections import Counter
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from typing import NamedTuple, Optional, Tuple
+
+TLS_PORT_OFFSETS = {"good": 10, "unknown-ca": 11, "wrong-host": 12, "expired": 13}
+SILENT_PORT_OFFSET = 14
 
 class Reply(NamedTuple):
     """One canned reply: how it is sent, and what the program's two boxes show after it
@@ -86,13 +104,22 @@ def write_expected_boxes(path):
                   "namespace kestrin::test {\n\nstruct ExpectedBoxes {\n"
                   "    const char* reply;\n    bool shown;\n    const wchar_t* address;\n"
                   "    const wchar_t* host;\n};\n\ninline constexpr ExpectedBoxes kExpectedBoxes[] = {\n"
-                  + "\n".join(rows) + "\n};\n\n}  // namespace kestrin::test\n")
+                  + "\n".join(rows) + "\n};\n\n"
+                  "// How far above the plain port each https listener is.\n"
+                  + "".join("inline constexpr int k%sTlsPortOffset = %d;\n" % (
+                      "".join(w.capitalize() for w in name.split("-")), offset)
+                      for name, offset in TLS_PORT_OFFSETS.items())
+                  + "inline constexpr int kSilentTlsPortOffset = %d;\n" % SILENT_PORT_OFFSET
+                  + "\n}  // namespace kestrin::test\n")
 
 
 class State:
     lock = threading.Lock()
     mode = "two"
     count = 0
+    count_by_listener = Counter()
+    requests_by_listener = Counter()
+    plain_port = 0
     log = []
     chooser = random.Random(0)
     down_for = threading.Event()
@@ -163,13 +190,36 @@ class Handler(BaseHTTPRequestHandler):
             time.sleep(reply.delay)
             self.send_body(reply.status, reply.body)
 
+    def redirect(self, to, path):
+        if to == "http":
+            location = "http://127.0.0.1:%d/%s" % (State.plain_port, path)
+        elif to == "https":
+            location = "https://localhost:%d/%s" % (
+                State.plain_port + TLS_PORT_OFFSETS["good"], path)
+        else:
+            location = "/" + path
+        self.send_response(302)
+        self.send_header("Location", location)
+        self.send_header("Content-Length", "0")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+
     def do_GET(self):
         path = self.path.split("?", 1)[0]
+        listener = self.server.listener
+        if not path.startswith("/control/"):
+            with State.lock:
+                State.requests_by_listener[listener] += 1
         if path.startswith("/reply/"):
             self.reply(path[len("/reply/"):])
+        elif path.startswith("/redirect/"):
+            to, _, rest = path[len("/redirect/"):].partition("/")
+            self.redirect(to, rest)
         elif path == "/cgi-bin/ipx.cgi":
             with State.lock:
                 State.count += 1
+                State.count_by_listener[listener] += 1
                 name = State.mode
                 if name.startswith("random:"):
                     name = State.chooser.choice(RANDOM_REPLIES)
@@ -193,18 +243,114 @@ class Handler(BaseHTTPRequestHandler):
             with State.lock:
                 count = State.count
             self.send_body(200, str(count).encode())
+        elif path.startswith("/control/count/"):
+            with State.lock:
+                count = State.count_by_listener[path[len("/control/count/"):]]
+            self.send_body(200, str(count).encode())
+        elif path.startswith("/control/requests/"):
+            with State.lock:
+                count = State.requests_by_listener[path[len("/control/requests/"):]]
+            self.send_body(200, str(count).encode())
         else:
             self.send_body(404, b"not found\n")
+
+
+class Listener(ThreadingHTTPServer):
+    daemon_threads = True
+
+    def __init__(self, name, address, family=socket.AF_INET):
+        self.listener = name
+        self.address_family = family
+        super().__init__(address, Handler)
+
+
+class TlsListener(Listener):
+    """Shakes hands on the request's own thread, so a client that never finishes its
+    handshake holds up no one else."""
+
+    def __init__(self, name, address, family, context):
+        self.context = context
+        super().__init__(name, address, family)
+
+    def finish_request(self, request, client_address):
+        request.settimeout(60)
+        try:
+            tls = self.context.wrap_socket(request, server_side=True)
+        except (ssl.SSLError, OSError):
+            return
+        try:
+            super().finish_request(tls, client_address)
+        finally:
+            tls.close()
+
+
+def hold_silently(connection):
+    connection.settimeout(60)
+    try:
+        while connection.recv(4096):
+            pass
+    except OSError:
+        pass
+    connection.close()
+
+
+def serve_silence(sock):
+    while True:
+        connection, _ = sock.accept()
+        threading.Thread(target=hold_silently, args=(connection,), daemon=True).start()
+
+
+def on_loopback(port, serve):
+    """Runs serve(family, address) on 127.0.0.1 and, where the machine has it, on ::1:
+    a client may resolve localhost to either."""
+    serve(socket.AF_INET, ("127.0.0.1", port))
+    try:
+        serve(socket.AF_INET6, ("::1", port))
+    except OSError:
+        pass
+
+
+def start_tls_listener(name, port, context):
+    def serve(family, address):
+        server = TlsListener(name, address, family, context)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+    on_loopback(port, serve)
+
+
+def start_silent_listener(port):
+    def serve(family, address):
+        sock = socket.socket(family, socket.SOCK_STREAM)
+        sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        sock.bind(address)
+        sock.listen(64)
+        threading.Thread(target=serve_silence, args=(sock,), daemon=True).start()
+    on_loopback(port, serve)
+
+
+def start_tls_listeners(port, folder):
+    import testcerts  # only a TLS run needs the cryptography package
+    testcerts.make(folder)
+    for name, offset in TLS_PORT_OFFSETS.items():
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.minimum_version = ssl.TLSVersion.TLSv1_2
+        context.load_cert_chain(os.path.join(folder, name + ".pem"))
+        start_tls_listener(name, port + offset, context)
+    start_silent_listener(port + SILENT_PORT_OFFSET)
 
 
 def main():
     if sys.argv[1] == "--expected-boxes":
         write_expected_boxes(sys.argv[2])
         return
+    if sys.argv[1] == "--port-of":
+        print(int(sys.argv[3]) + TLS_PORT_OFFSETS[sys.argv[2]])
+        return
     port = int(sys.argv[1])
+    State.plain_port = port
+    if sys.argv[2:3] == ["--tls"]:
+        start_tls_listeners(port, sys.argv[3])
     while True:
-        server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
-        server.daemon_threads = True
+        server = Listener("plain", ("127.0.0.1", port))
         threading.Thread(target=server.serve_forever, daemon=True).start()
         State.down_for.wait()
         State.down_for.clear()

@@ -15,6 +15,10 @@ std::wstring ServerUrl(const std::wstring& path) {
     return std::wstring(KESTRIN_TEST_SERVER) + path;
 }
 
+std::wstring TlsServerUrl(int portOffset, const std::wstring& path) {
+    return L"https://localhost:" + std::to_wstring(KESTRIN_TEST_PORT + portOffset) + path;
+}
+
 std::string HttpGetText(const std::wstring& url) {
     UniqueInternet session(
         InternetOpenW(L"kestrin-tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
@@ -40,6 +44,14 @@ void ChooseServerReply(const std::wstring& name) {
 
 int ServedLookups() {
     return std::stoi("0" + HttpGetText(ServerUrl(L"/control/count")));
+}
+
+int ServedLookupsOn(const std::wstring& listener) {
+    return std::stoi("0" + HttpGetText(ServerUrl(L"/control/count/" + listener)));
+}
+
+int RequestsOn(const std::wstring& listener) {
+    return std::stoi("0" + HttpGetText(ServerUrl(L"/control/requests/" + listener)));
 }
 
 std::wstring WindowTextOf(HWND window) {

@@ -13,6 +13,9 @@ namespace kestrin::test {
 
 // The reply server's URL for a path such as L"/reply/two".
 std::wstring ServerUrl(const std::wstring& path);
+// The same path on one of its https listeners, named by its port offset (ExpectedBoxes.h),
+// by the host name its certificates are for.
+std::wstring TlsServerUrl(int portOffset, const std::wstring& path);
 
 // The body of a GET, or the empty text when the request fails.
 std::string HttpGetText(const std::wstring& url);
@@ -25,6 +28,10 @@ const ExpectedBoxes& ExpectedBoxesFor(std::string_view reply);
 // Chooses what the server answers on /cgi-bin/ipx.cgi.
 void ChooseServerReply(const std::wstring& name);
 int ServedLookups();
+// What one listener of the server ("plain", "good", ...) has seen: its /cgi-bin/ipx.cgi
+// requests, or all its requests but the tests' own controls.
+int ServedLookupsOn(const std::wstring& listener);
+int RequestsOn(const std::wstring& listener);
 
 std::wstring WindowTextOf(HWND window);
 

@@ -10,6 +10,7 @@
 #include "IconExchangeWin.h"
 #include "KestrinProcess.h"
 #include "Layout.h"
+#include "LookupUrls.h"
 #include "Memory.h"
 #include "ScreenCapture.h"
 #include "Version.h"
@@ -87,7 +88,7 @@ protected:
     }
 
     const int dpi_ = SystemDpi();
-    frmMain window_{GetModuleHandleW(nullptr)};
+    frmMain window_{GetModuleHandleW(nullptr), kLookupUrl};
 };
 
 TEST_F(Window, RunsAtTheDpiItWasStartedFor) {
@@ -291,7 +292,7 @@ TEST_F(Window, TrayRightClickOpensShowASeparatorAndExit) {
 TEST(StartUpWithoutMemory, FailsAndLeavesNoIcon) {
     HWND window = nullptr;
     {
-        frmMain refused(GetModuleHandleW(nullptr));
+        frmMain refused(GetModuleHandleW(nullptr), kLookupUrl);
         SetAllocationHook([](std::size_t) { return false; });
         const bool loaded = refused.Load();
         SetAllocationHook(nullptr);
