@@ -22,7 +22,7 @@ usage() {
 }
 
 refuse() {
-  echo "release.sh: $1" >&2
+  echo "release.sh: $*" >&2
   exit 1
 }
 
@@ -34,7 +34,7 @@ check_url() {
   local host='[A-Za-z0-9]([A-Za-z0-9.-]*[A-Za-z0-9])?|\[[0-9A-Fa-f:.]+\]'
   local scheme host_and_port="" port
   for scheme in "$@"; do
-    [[ $url == "$scheme://"* ]] && host_and_port=${url#"$scheme://"}
+    if [[ $url == "$scheme://"* ]]; then host_and_port=${url#"$scheme://"}; fi
   done
   [ -n "$host_and_port" ] || refuse "$what must start with $(schemes_named "$@"): $url"
   [[ $host_and_port == */cgi-bin/ipx.cgi ]] \
@@ -58,7 +58,8 @@ check_urls() {
   [ -n "$legacy_url" ] || return 0
   check_url "the legacy lookup URL" "$legacy_url" http
   [[ $url == https://* ]] \
-    || refuse "--legacy-url goes only with an https:// --url; with an http:// one every Windows already asks over plain HTTP: $url"
+    || refuse "--legacy-url goes only with an https:// --url; with an http:// one" \
+              "every Windows already asks over plain HTTP: $url"
 }
 
 # The zip's entry times: SOURCE_DATE_EPOCH when set, else the commit's time.
