@@ -2,39 +2,115 @@
 # Builds kestrin.exe in release mode for one lookup service and packs it for handing out:
 # dist/kestrin-VERSION-win32.zip, holding the program and a short note on what it is and
 # which service it asks, and dist/SHA256SUMS for that zip.
-#   scripts/release.sh --url http://HOST[:PORT]/cgi-bin/ipx.cgi [--build DIR] [--dist DIR]
-# The cross build goes to build/release unless --build names another folder.
+#   scripts/release.sh --url http[s]://HOST[:PORT]/cgi-bin/ipx.cgi
+#                      [--legacy-url http://HOST[:PORT]/cgi-bin/ipx.cgi]
+#                      [--build DIR] [--dist DIR] [--dry-run]
+# The cross build goes to build/release unless --build names another folder. --dry-run
+# checks the URLs and prints the note the zip would hold, and builds nothing.
+# The same commit gives the same zip, byte for byte: its entries carry the time of
+# SOURCE_DATE_EPOCH when set, else of the commit.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 KESTRIN_ROOT=$(cd "$here/.." && pwd)
 source "$here/build.sh"
 
 usage() {
-  echo "usage: scripts/release.sh --url http://HOST[:PORT]/cgi-bin/ipx.cgi" \
-    "[--build DIR] [--dist DIR]" >&2
+  echo "usage: scripts/release.sh --url http[s]://HOST[:PORT]/cgi-bin/ipx.cgi" \
+    "[--legacy-url http://HOST[:PORT]/cgi-bin/ipx.cgi] [--build DIR] [--dist DIR]" \
+    "[--dry-run]" >&2
   exit 2
 }
 
 refuse() {
-  echo "release.sh: $1: $url" >&2
+  echo "release.sh: $*" >&2
   exit 1
 }
 
 # Kestrin asks with a plain GET and only knows this path; the URL is also compiled into a
 # string literal, so nothing but a host name or address and a port may vary.
+#   check_url WHAT URL SCHEME...   WHAT names the URL in messages; SCHEME: http, https
 check_url() {
-  local host_and_port port
+  local what=$1 url=$2; shift 2
   local host='[A-Za-z0-9]([A-Za-z0-9.-]*[A-Za-z0-9])?|\[[0-9A-Fa-f:.]+\]'
-  [[ $url == http://* ]] || refuse "the lookup URL must start with http:// (plain HTTP)"
-  host_and_port=${url#http://}
+  local scheme host_and_port="" port
+  for scheme in "$@"; do
+    if [[ $url == "$scheme://"* ]]; then host_and_port=${url#"$scheme://"}; fi
+  done
+  [ -n "$host_and_port" ] || refuse "$what must start with $(schemes_named "$@"): $url"
   [[ $host_and_port == */cgi-bin/ipx.cgi ]] \
-    || refuse "the lookup URL's path must be /cgi-bin/ipx.cgi, with no query or fragment"
+    || refuse "$what's path must be /cgi-bin/ipx.cgi, with no query or fragment: $url"
   host_and_port=${host_and_port%/cgi-bin/ipx.cgi}
   [[ $host_and_port =~ ^($host)(:([0-9]{1,5}))?$ ]] \
-    || refuse "the lookup URL must name a host name or address, and at most a port"
+    || refuse "$what must name a host name or address, and at most a port: $url"
   port=${BASH_REMATCH[4]}
   [ -z "$port" ] || { [ "$((10#$port))" -ge 1 ] && [ "$((10#$port))" -le 65535 ]; } \
-    || refuse "the lookup URL's port must be between 1 and 65535"
+    || refuse "$what's port must be between 1 and 65535: $url"
+}
+
+schemes_named() {
+  if [ $# -eq 1 ]; then echo "$1:// (plain HTTP)"; else echo "http:// or https://"; fi
+}
+
+# Only Windows older than 7 ask the legacy URL, as their TLS cannot reach current servers;
+# beside a plain-http lookup URL it would only split the same plain HTTP in two.
+check_urls() {
+  check_url "the lookup URL" "$url" http https
+  [ -n "$legacy_url" ] || return 0
+  check_url "the legacy lookup URL" "$legacy_url" http
+  [[ $url == https://* ]] \
+    || refuse "--legacy-url goes only with an https:// --url; with an http:// one" \
+              "every Windows already asks over plain HTTP: $url"
+}
+
+# The zip's entry times: SOURCE_DATE_EPOCH when set, else the commit's time.
+release_epoch() {
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    [[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] \
+      || refuse "SOURCE_DATE_EPOCH must be seconds since 1970: $SOURCE_DATE_EPOCH"
+    echo "$SOURCE_DATE_EPOCH"
+  else
+    git -C "$KESTRIN_ROOT" log -1 --format=%ct 2>/dev/null \
+      || refuse "not a git checkout: set SOURCE_DATE_EPOCH to the source's time"
+  fi
+}
+
+project_version() {
+  local version
+  version=$(sed -n 's/^project(Kestrin VERSION \([0-9.]*\).*/\1/p' "$KESTRIN_ROOT/CMakeLists.txt")
+  [ -n "$version" ] || refuse "no project version in CMakeLists.txt"
+  echo "$version"
+}
+
+# Which Windows ask which URL, for the note.
+describe_urls() {
+  if [ -n "$legacy_url" ]; then
+    cat <<URLS
+Windows 7 and later ask it over https:
+
+    $url
+
+Windows XP and Vista, whose TLS cannot reach current servers, ask this one
+over plain HTTP instead, where anyone on the way could answer in its place:
+
+    $legacy_url
+URLS
+  elif [[ $url == https://* ]]; then
+    cat <<URLS
+Every Windows asks it over https:
+
+    $url
+
+On Windows XP and Vista, whose TLS cannot reach most current servers, the
+lookups may fail.
+URLS
+  else
+    cat <<URLS
+Every Windows asks it over plain HTTP, where anyone on the way could answer in
+its place:
+
+    $url
+URLS
+  fi
 }
 
 # The note in the zip, with Windows line ends.
@@ -47,43 +123,67 @@ Kestrin shows this computer's public IP address and the host name the internet
 sees for it. It sits in the notification area as a globe with a network cable:
 double-click the icon to show its window, right-click it for Show and Exit.
 
-It asks this lookup service once at start-up, every 60 seconds after that, and
-whenever "refresh now !!!" is clicked:
+It asks its lookup service once at start-up, every 60 seconds after that, and
+whenever "refresh now !!!" is clicked.
 
-    $url
+$(describe_urls)
 
 kestrin.exe needs no installation and keeps no settings; it runs on Windows XP
 SP3 to Windows 11.
 NOTE
 }
 
-url="" build=$KESTRIN_ROOT/build/release dist=$KESTRIN_ROOT/dist
+# Packs the files in the order given, each with the same time, mode and compression in
+# every run, so that the zip depends on nothing but their bytes.
+#   write_zip ZIP EPOCH FILE MODE [FILE MODE]...
+write_zip() {
+  /usr/bin/python3 - "$@" <<'PY'
+import os, sys, time, zipfile
+target, epoch, entries = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+# A zip holds local times from 1980 on, in steps of two seconds.
+when = time.gmtime(max(epoch, 315532800))[:6]
+with zipfile.ZipFile(target, "w") as archive:
+    for path, mode in zip(entries[::2], entries[1::2]):
+        entry = zipfile.ZipInfo(os.path.basename(path), date_time=when)
+        entry.create_system = 3
+        entry.external_attr = (0o100000 | int(mode, 8)) << 16
+        with open(path, "rb") as source:
+            archive.writestr(entry, source.read(), zipfile.ZIP_DEFLATED, 9)
+PY
+}
+
+url="" legacy_url="" build=$KESTRIN_ROOT/build/release dist=$KESTRIN_ROOT/dist dry_run=""
 while [ $# -gt 0 ]; do
-  [ $# -ge 2 ] || usage
+  case $1 in
+    --dry-run) dry_run=1; shift; continue ;;
+    --url | --legacy-url | --build | --dist) [ $# -ge 2 ] || usage ;;
+    *) usage ;;
+  esac
   case $1 in
     --url) url=$2 ;;
+    --legacy-url) legacy_url=$2 ;;
     --build) build=$2 ;;
     --dist) dist=$2 ;;
-    *) usage ;;
   esac
   shift 2
 done
 [ -n "$url" ] || usage
-check_url
+check_urls
+epoch=$(release_epoch)
+version=$(project_version)
+if [ -n "$dry_run" ]; then
+  write_note "$version"
+  exit 0
+fi
 
 mkdir -p "$(dirname "$build")"
 build_windows_tree "$build" -DKESTRIN_BUILD_TESTS=OFF -DKESTRIN_LOOKUP_URL="$url" \
+  -DKESTRIN_LEGACY_LOOKUP_URL="$legacy_url" \
   -DKESTRIN_REFRESH_MS=60000 -DKESTRIN_DOWNLOAD_DEADLINE_MS=5000
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 name=kestrin-$version-win32.zip
 mkdir -p "$dist"
 write_note "$version" >"$build/README.txt"
-/usr/bin/python3 - "$dist/$name.part" "$build/bin/kestrin.exe" "$build/README.txt" <<'PY'
-import os, sys, zipfile
-with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as archive:
-    for path in sys.argv[2:]:
-        archive.write(path, os.path.basename(path))
-PY
+write_zip "$dist/$name.part" "$epoch" "$build/bin/kestrin.exe" 755 "$build/README.txt" 644
 mv "$dist/$name.part" "$dist/$name"
 (cd "$dist" && sha256sum "$name" >SHA256SUMS)
 echo "$dist/$name"

@@ -1,6 +1,7 @@
-"""scripts/release.sh: the zip it writes holds a kestrin.exe built for the URL it was
-given and a note naming that URL, and SHA256SUMS covers the zip; a URL that Kestrin
-cannot ask is refused before anything is built.
+"""scripts/release.sh: the zip it writes holds a kestrin.exe built for the URLs it was
+given and a note saying which Windows ask which URL, SHA256SUMS covers the zip, and the
+same commit gives the same zip from any build folder; a URL that Kestrin cannot ask is
+refused before anything is built.
 
     release_test.py WORK_DIR
 """
@@ -10,12 +11,15 @@ import re
 import shutil
 import subprocess
 import sys
+import time
 import unittest
 import zipfile
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 RELEASE = os.path.join(ROOT, "scripts", "release.sh")
 URL = "http://127.0.0.1:28080/cgi-bin/ipx.cgi"
+TLS_URL = "https://localhost:28443/cgi-bin/ipx.cgi"
+LEGACY_URL = "http://127.0.0.1:28080/cgi-bin/ipx.cgi"
 DEFAULT_HOST = "ipx.example.net"
 
 WORK = os.path.abspath(sys.argv[1])
@@ -26,66 +30,180 @@ def project_version():
         return re.search(r"project\(Kestrin VERSION ([0-9.]+)", cmake.read()).group(1)
 
 
-def release(*arguments, folder):
-    """release.sh with its build and dist folders in WORK/folder."""
+ZIP_NAME = "kestrin-%s-win32.zip" % project_version()
+
+
+def commit_time():
+    return int(subprocess.run(["git", "-C", ROOT, "log", "-1", "--format=%ct"],
+                              capture_output=True, text=True, check=True).stdout)
+
+
+def zip_time(epoch):
+    """The time a zip entry shows for these seconds: UTC, in steps of two seconds."""
+    when = time.gmtime(epoch)
+    return when[:5] + (when.tm_sec - when.tm_sec % 2,)
+
+
+def release(*arguments, folder, dist="dist", epoch=None):
+    """release.sh with its build and dist folders in WORK/folder, and SOURCE_DATE_EPOCH
+    set to epoch, or unset."""
     where = ["--build", os.path.join(WORK, folder, "build"),
-             "--dist", os.path.join(WORK, folder, "dist")]
+             "--dist", os.path.join(WORK, folder, dist)]
+    environment = {k: v for k, v in os.environ.items() if k != "SOURCE_DATE_EPOCH"}
+    if epoch is not None:
+        environment["SOURCE_DATE_EPOCH"] = str(epoch)
     return subprocess.run([RELEASE, *arguments, *where], capture_output=True, text=True,
-                          check=False)
+                          check=False, env=environment)
+
+
+def released(*arguments, folder, **options):
+    """The zip and SHA256SUMS paths of a release that must succeed; the zip is made afresh."""
+    dist = os.path.join(WORK, folder, options.get("dist", "dist"))
+    shutil.rmtree(dist, ignore_errors=True)
+    result = release(*arguments, folder=folder, **options)
+    if result.returncode != 0:
+        raise AssertionError("release.sh failed:\n" + result.stderr)
+    return os.path.join(dist, ZIP_NAME), os.path.join(dist, "SHA256SUMS")
+
+
+def asked_urls(note):
+    """Each URL the note names, with the paragraph before it that says who asks it."""
+    paragraphs = note.replace("\r\n", "\n").split("\n\n")
+    return {text.strip(): " ".join(paragraphs[i - 1].split())
+            for i, text in enumerate(paragraphs) if text.startswith("    ")}
 
 
 class ReleaseForOneService(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        # The build folder stays for the next run; the zip is made afresh.
-        cls.dist = os.path.join(WORK, "release", "dist")
-        shutil.rmtree(cls.dist, ignore_errors=True)
-        result = release("--url", URL, folder="release")
-        if result.returncode != 0:
-            raise AssertionError("release.sh failed:\n" + result.stderr)
-        cls.version = project_version()
-        cls.zip_name = "kestrin-%s-win32.zip" % cls.version
+        # The build folder stays for the next run.
+        cls.zip, cls.sums = released("--url", URL, folder="release")
 
     def test_zip_holds_the_program_built_for_the_url_and_a_note_naming_it(self):
-        with zipfile.ZipFile(os.path.join(self.dist, self.zip_name)) as archive:
-            self.assertEqual(sorted(archive.namelist()), ["README.txt", "kestrin.exe"])
+        with zipfile.ZipFile(self.zip) as archive:
+            self.assertEqual(archive.namelist(), ["kestrin.exe", "README.txt"])
             program = archive.read("kestrin.exe")
             note = archive.read("README.txt").decode("ascii")
         self.assertEqual(program[:2], b"MZ")
         # The URL is compiled in as a wide string literal.
         self.assertIn(URL.encode("utf-16-le"), program)
         self.assertNotIn(DEFAULT_HOST.encode("utf-16-le"), program)
-        self.assertIn(URL, note)
-        self.assertIn("Kestrin " + self.version, note)
+        self.assertIn("Kestrin " + project_version(), note)
+        asked = asked_urls(note)
+        self.assertEqual(list(asked), [URL])
+        self.assertTrue(asked[URL].startswith("Every Windows asks it over plain HTTP"))
 
     def test_sha256sums_covers_the_zip(self):
-        with open(os.path.join(self.dist, self.zip_name), "rb") as archive:
+        with open(self.zip, "rb") as archive:
             digest = hashlib.sha256(archive.read()).hexdigest()
-        with open(os.path.join(self.dist, "SHA256SUMS"), encoding="ascii") as sums:
-            self.assertEqual(sums.read(), "%s  %s\n" % (digest, self.zip_name))
+        with open(self.sums, encoding="ascii") as sums:
+            self.assertEqual(sums.read(), "%s  %s\n" % (digest, ZIP_NAME))
 
 
-class RefusedUrls(unittest.TestCase):
+class ReproducibleReleaseWithLegacyUrl(unittest.TestCase):
+    """Two build folders of different depth, each kept for the next run."""
+    URLS = ("--url", TLS_URL, "--legacy-url", LEGACY_URL)
+
+    @classmethod
+    def setUpClass(cls):
+        cls.first = released(*cls.URLS, folder="twin")
+        cls.second = released(*cls.URLS, folder=os.path.join("other", "twin"))
+
+    def test_two_builds_in_different_folders_give_the_same_zip(self):
+        with open(self.first[1], "rb") as first, open(self.second[1], "rb") as second:
+            self.assertEqual(first.read(), second.read())
+        with open(self.first[0], "rb") as first, open(self.second[0], "rb") as second:
+            self.assertEqual(first.read(), second.read())
+
+    def test_entries_have_a_fixed_order_and_mode_and_the_commits_time(self):
+        with zipfile.ZipFile(self.first[0]) as archive:
+            entries = archive.infolist()
+        self.assertEqual([entry.filename for entry in entries], ["kestrin.exe", "README.txt"])
+        self.assertEqual([entry.external_attr >> 16 for entry in entries],
+                         [0o100755, 0o100644])
+        for entry in entries:
+            self.assertEqual(entry.date_time, zip_time(commit_time()))
+
+    def test_source_date_epoch_sets_the_entry_times(self):
+        epoch = 1700000001
+        archive_path, _ = released(*self.URLS, folder="twin", dist="dist-epoch", epoch=epoch)
+        with zipfile.ZipFile(archive_path) as archive:
+            self.assertEqual({entry.date_time for entry in archive.infolist()},
+                             {zip_time(epoch)})
+
+    def test_program_is_built_for_both_urls_and_the_note_says_which_windows_ask_which(self):
+        with zipfile.ZipFile(self.first[0]) as archive:
+            program = archive.read("kestrin.exe")
+            note = archive.read("README.txt").decode("ascii")
+        self.assertIn(TLS_URL.encode("utf-16-le"), program)
+        cache = os.path.join(WORK, "twin", "build", "CMakeCache.txt")
+        with open(cache, encoding="utf-8") as settings:
+            self.assertIn("KESTRIN_LEGACY_LOOKUP_URL:STRING=%s\n" % LEGACY_URL,
+                          settings.read())
+        asked = asked_urls(note)
+        self.assertEqual(sorted(asked), sorted([TLS_URL, LEGACY_URL]))
+        self.assertTrue(asked[TLS_URL].startswith("Windows 7 and later ask it over https"))
+        self.assertTrue(asked[LEGACY_URL].startswith("Windows XP and Vista"))
+        self.assertIn("over plain HTTP", asked[LEGACY_URL])
+
+
+class UrlChecks(unittest.TestCase):
+    def assert_nothing_built(self):
+        self.assertFalse(os.path.exists(os.path.join(WORK, "checked")))
+
+    def test_urls_kestrin_can_ask_are_accepted_and_named_in_the_note(self):
+        for urls in (
+                ("--url", "http://ipx.example.net/cgi-bin/ipx.cgi"),
+                ("--url", "http://[::1]:8080/cgi-bin/ipx.cgi"),
+                ("--url", "https://ipx.example.net/cgi-bin/ipx.cgi"),
+                ("--url", "https://192.0.2.7:8443/cgi-bin/ipx.cgi"),
+                ("--url", "https://ipx.example.net/cgi-bin/ipx.cgi",
+                 "--legacy-url", "http://old.ipx.example.net:8080/cgi-bin/ipx.cgi")):
+            with self.subTest(urls=urls):
+                result = release(*urls, "--dry-run", folder="checked")
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(sorted(asked_urls(result.stdout)), sorted(urls[1::2]))
+                self.assert_nothing_built()
+
+    def test_an_https_url_alone_is_asked_by_every_windows(self):
+        url = "https://ipx.example.net/cgi-bin/ipx.cgi"
+        result = release("--url", url, "--dry-run", folder="checked")
+        self.assertTrue(asked_urls(result.stdout)[url].startswith(
+            "Every Windows asks it over https"))
+
     def test_urls_kestrin_cannot_ask_are_refused_before_anything_is_built(self):
-        for url, reason in (
-                ("https://ipx.example.net/cgi-bin/ipx.cgi", "http://"),
-                ("http://ipx.example.net/ipx.cgi", "/cgi-bin/ipx.cgi"),
-                ("http://ipx.example.net/cgi-bin/ipx.cgi?v=2", "/cgi-bin/ipx.cgi"),
-                ('http://ipx.example.net"/cgi-bin/ipx.cgi', "host"),
-                ("http://user@ipx.example.net/cgi-bin/ipx.cgi", "host"),
-                ("http://ipx.example.net:65536/cgi-bin/ipx.cgi", "port")):
-            with self.subTest(url=url):
-                result = release("--url", url, folder="refused")
+        tls = "https://ipx.example.net/cgi-bin/ipx.cgi"
+        for urls, reason, named in (
+                (("--url", "ftp://ipx.example.net/cgi-bin/ipx.cgi"), "http:// or https://", 1),
+                (("--url", "http://ipx.example.net/ipx.cgi"), "/cgi-bin/ipx.cgi", 1),
+                (("--url", "https://ipx.example.net/cgi-bin/ipx.cgi?v=2"),
+                 "/cgi-bin/ipx.cgi", 1),
+                (("--url", 'http://ipx.example.net"/cgi-bin/ipx.cgi'), "host", 1),
+                (("--url", "https://user@ipx.example.net/cgi-bin/ipx.cgi"), "host", 1),
+                (("--url", "http://ipx.example.net:65536/cgi-bin/ipx.cgi"), "port", 1),
+                (("--url", "https://ipx.example.net:0/cgi-bin/ipx.cgi"), "port", 1),
+                (("--url", tls, "--legacy-url", tls), "http:// (plain HTTP)", 3),
+                (("--url", tls, "--legacy-url", "http://ipx.example.net/cgi-bin/x.cgi"),
+                 "/cgi-bin/ipx.cgi", 3),
+                (("--url", tls, "--legacy-url", "http://a b/cgi-bin/ipx.cgi"), "host", 3),
+                (("--url", tls, "--legacy-url", "http://ipx.example.net:99999/cgi-bin/ipx.cgi"),
+                 "port", 3),
+                # Beside a plain-http --url a legacy URL would change nothing but the host.
+                (("--url", "http://ipx.example.net/cgi-bin/ipx.cgi",
+                  "--legacy-url", "http://old.example.net/cgi-bin/ipx.cgi"),
+                 "https:// --url", 1)):
+            with self.subTest(urls=urls):
+                result = release(*urls, folder="checked")
                 self.assertEqual(result.returncode, 1)
                 self.assertIn(reason, result.stderr)
-                self.assertIn(url, result.stderr)
-                self.assertFalse(os.path.exists(os.path.join(WORK, "refused")))
+                self.assertIn(urls[named], result.stderr)
+                self.assert_nothing_built()
 
     def test_no_url_is_refused(self):
-        result = release(folder="refused")
+        result = release(folder="checked")
         self.assertEqual(result.returncode, 2)
         self.assertIn("--url", result.stderr)
-        self.assertFalse(os.path.exists(os.path.join(WORK, "refused")))
+        self.assert_nothing_built()
 
 
 if __name__ == "__main__":
