@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-i686 wine wine32:i386 wine64
   xvfb xdotool x11-utils imagemagick
   python3 curl lighttpd nginx apache2 libfcgi-dev libc-ares-dev spawn-fcgi dnsmasq wrk
+  lighttpd-mod-openssl openssl
   clang libclang-rt-14-dev
   systemd
 )
