@@ -39,10 +39,13 @@ set_environment() {
     return 0
 }
 
-# Debian's ports.conf listens on 443 once mod_ssl is on; here the TLS port.
+# Debian's ports.conf listens on 443 once mod_ssl is on, and its ssl.conf sets the
+# session cache; here the TLS port, and the cache in DIR.
 tls_config() {
+    local dir=$1
     tls_requested || return 0
     load_modules ssl socache_shmcb
+    echo "SSLSessionCache $(quoted "shmcb:$dir/ssl_scache(512000)")"
     echo "Listen 127.0.0.1:$TLS_PORT"
     has_ipv6_loopback && echo "Listen [::1]:$TLS_PORT"
     tls_copy apache-tls.conf "<VirtualHost *:443>" "<VirtualHost *:$TLS_PORT>"
@@ -86,7 +89,7 @@ write_main_config() {
                 "RemoteIPInternalProxy $(real_ip_from | tr '\n' ' ')"
         fi
         echo "Include $(quoted "$dir/ipx.conf")"
-        tls_config
+        tls_config "$dir"
     } >"$dir/httpd.conf"
 }
 

@@ -48,7 +48,7 @@ class Cluster:
             self.stop()
             raise
         self.port = self.front.port
-        self.tls_port = getattr(self.front, "tls_port", None)
+        self.tls_port = self.front.tls_port
 
     def stop(self):
         for server in [self.front, *self.backends]:

@@ -42,6 +42,7 @@ class LocalServer:
                  certificates=None):
         self.dir = tempfile.mkdtemp(prefix=script.split("-")[0] + ".", dir=work_parent)
         self.script = os.path.join(SERVICE, script)
+        self.tls_port = None
         try:
             self.port = free_port()
             env = dict(os.environ, IPX_DNS_SERVER=os.environ["IPX_TEST_DNS_SERVER"])

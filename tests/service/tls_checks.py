@@ -20,6 +20,17 @@ extendedKeyUsage = serverAuth
 """
 
 
+def legacy_only(context):
+    """The context made to speak TLS 1.0 and 1.1 alone. Debian's OpenSSL speaks them only
+    at security level 0, and only when a context asks for them in so many words."""
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore", DeprecationWarning)
+        context.minimum_version = ssl.TLSVersion.TLSv1
+        context.maximum_version = ssl.TLSVersion.TLSv1_1
+    context.set_ciphers("DEFAULT:@SECLEVEL=0")
+    return context
+
+
 class TestCertificates:
     """A test CA, and a leaf it signed for localhost, 127.0.0.1 and ::1, in a folder of
     their own; the leaf and its key are named as certbot names them."""
@@ -59,23 +70,11 @@ class TestCertificates:
         return context
 
     def legacy_client(self):
-        """Offers TLS 1.0 and 1.1 alone. Debian's OpenSSL speaks them only at security
-        level 0, and only when asked for them in so many words."""
-        context = self.client()
-        with warnings.catch_warnings():
-            warnings.simplefilter("ignore", DeprecationWarning)
-            context.minimum_version = ssl.TLSVersion.TLSv1
-            context.maximum_version = ssl.TLSVersion.TLSv1_1
-        context.set_ciphers("DEFAULT:@SECLEVEL=0")
-        return context
+        """Offers TLS 1.0 and 1.1 alone."""
+        return legacy_only(self.client())
 
     def legacy_server(self):
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        with warnings.catch_warnings():
-            warnings.simplefilter("ignore", DeprecationWarning)
-            context.minimum_version = ssl.TLSVersion.TLSv1
-            context.maximum_version = ssl.TLSVersion.TLSv1_1
-        context.set_ciphers("DEFAULT:@SECLEVEL=0")
+        context = legacy_only(ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER))
         context.load_cert_chain(self.file("fullchain.pem"), self.file("privkey.pem"))
         return context
 
