@@ -7,7 +7,8 @@
 # Listens on 127.0.0.1:PORT, and on [::1]:PORT when the host has IPv6 loopback. Files put
 # in DIR/www are served as static files. IPX_TRUSTED_PROXIES, IPX_DNS_SERVER and
 # IPX_WORKERS, when set, are passed on to ipx.cgi; REAL_IP_FROM, addresses separated by
-# spaces, adds conf/apache-real-ip.conf trusting them.
+# spaces, adds conf/apache-real-ip.conf trusting them; TLS_PORT adds conf/apache-tls.conf
+# on that port, with fullchain.pem and privkey.pem from TLS_CERTIFICATE_DIR.
 set -euo pipefail
 
 here=$(dirname "$0")
@@ -36,6 +37,18 @@ set_environment() {
         [ -n "${!name+set}" ] && echo "SetEnv $name $(quoted "${!name}")"
     done
     return 0
+}
+
+# Debian's ports.conf listens on 443 once mod_ssl is on, and its ssl.conf sets the
+# session cache; here the TLS port, and the cache in DIR.
+tls_config() {
+    local dir=$1
+    tls_requested || return 0
+    load_modules ssl socache_shmcb
+    echo "SSLSessionCache $(quoted "shmcb:$dir/ssl_scache(512000)")"
+    echo "Listen 127.0.0.1:$TLS_PORT"
+    has_ipv6_loopback && echo "Listen [::1]:$TLS_PORT"
+    tls_copy apache-tls.conf "<VirtualHost *:443>" "<VirtualHost *:$TLS_PORT>"
 }
 
 # Debian's defaults where they matter: the event MPM, www-data, all but what a
@@ -76,6 +89,7 @@ write_main_config() {
                 "RemoteIPInternalProxy $(real_ip_from | tr '\n' ' ')"
         fi
         echo "Include $(quoted "$dir/ipx.conf")"
+        tls_config "$dir"
     } >"$dir/httpd.conf"
 }
 

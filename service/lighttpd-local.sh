@@ -7,7 +7,9 @@
 # Listens on 127.0.0.1:PORT, and on [::1]:PORT when the host has IPv6 loopback. Files put
 # in DIR/www are served as static files. IPX_TRUSTED_PROXIES, IPX_DNS_SERVER and
 # IPX_WORKERS, when set, are passed on to ipx.cgi; REAL_IP_FROM, addresses separated by
-# spaces, adds conf/lighttpd-real-ip.conf trusting them. lighttpd runs in the foreground
+# spaces, adds conf/lighttpd-real-ip.conf trusting them; TLS_PORT adds
+# conf/lighttpd-tls.conf on that port, with fullchain.pem and privkey.pem from
+# TLS_CERTIFICATE_DIR. lighttpd runs in the foreground
 # of a background job, as under systemd, with its standard error (and ipx.cgi's) in
 # DIR/lighttpd.stderr.
 set -euo pipefail
@@ -37,6 +39,18 @@ real_ip_config() {
     [ ${#forwarders[@]} -gt 0 ] || return 0
     local IFS=,
     conf_copy lighttpd-real-ip.conf '( "192.0.2.1" => "trust" )' "( ${forwarders[*]} )"
+}
+
+# The shipped file on the TLS port; without IPv6 loopback, without its IPv6 socket.
+tls_config() {
+    tls_requested || return 0
+    local ipv6_from='"[::]:443"' ipv6_to="\"[::1]:$TLS_PORT\""
+    if ! has_ipv6_loopback; then
+        ipv6_from='$SERVER["socket"] == "[::]:443" {
+    ssl.engine = "enable"
+}' ipv6_to=
+    fi
+    tls_copy lighttpd-tls.conf '"0.0.0.0:443"' "\"127.0.0.1:$TLS_PORT\"" "$ipv6_from" "$ipv6_to"
 }
 
 # The shipped file with its paths changed and the IPX_ variables set here added to those
@@ -70,6 +84,7 @@ write_config() {
         fi
         # mod_extforward goes first, as the Debian file order 10-… before 50-… has it.
         real_ip_config
+        tls_config
         ipx_config "$dir" "$mode" "$program"
     } >"$dir/lighttpd.conf"
 }

@@ -51,6 +51,20 @@ real_ip_from() {
     done
 }
 
+# TLS_PORT, when set, asks for the shipped TLS file of the web server on that port too,
+# with the certificate and key that certbot would keep in TLS_CERTIFICATE_DIR.
+tls_requested() {
+    [ -n "${TLS_PORT:-}" ]
+}
+
+# tls_copy NAME [FROM TO]...: conf_copy with certbot's folder replaced by TLS_CERTIFICATE_DIR.
+tls_copy() {
+    local name=$1 certificates
+    shift
+    certificates=$(cd "${TLS_CERTIFICATE_DIR:?TLS_PORT needs TLS_CERTIFICATE_DIR}" && pwd)
+    conf_copy "$name" /etc/letsencrypt/live/ipx.example.net "$certificates" "$@"
+}
+
 # A string in the configuration syntax lighttpd and Apache share: in double quotes, its
 # backslashes and quotes escaped.
 quoted() {

@@ -9,7 +9,9 @@
 # in DIR/www are served as static files. IPX_TRUSTED_PROXIES, IPX_DNS_SERVER and
 # IPX_WORKERS, when set, are passed on to ipx.cgi; REAL_IP_FROM, addresses separated by
 # spaces, adds conf/nginx-real-ip.conf trusting them; LOCAL_RATE_LIMIT (such as 100000r/s)
-# replaces the rate of conf/nginx-limits.conf, for benchmarks that ask from one address.
+# replaces the rate of conf/nginx-limits.conf, for benchmarks that ask from one address;
+# TLS_PORT adds conf/nginx-tls.conf on that port, with fullchain.pem and privkey.pem from
+# TLS_CERTIFICATE_DIR.
 set -euo pipefail
 
 here=$(dirname "$0")
@@ -63,6 +65,16 @@ listen_lines() {
     return 0
 }
 
+# The include line an operator adds for https, with DIR/tls.conf for it to name.
+tls_include() {
+    local dir=$1 ipv6_listen=
+    tls_requested || return 0
+    has_ipv6_loopback && ipv6_listen="listen [::1]:$TLS_PORT ssl;"
+    tls_copy nginx-tls.conf "listen 443 ssl;" "listen 127.0.0.1:$TLS_PORT ssl;" \
+        "listen [::]:443 ssl;" "$ipv6_listen" >"$dir/tls.conf"
+    echo "include $dir/tls.conf;"
+}
+
 write_fastcgi_site() {
     local dir=$1 port=$2
     ln -sfn /etc/nginx/fastcgi_params "$dir/fastcgi_params"
@@ -71,6 +83,7 @@ write_fastcgi_site() {
         listen_lines "$port"
         echo "root $dir/www;"
         conf_copy nginx-fastcgi.conf /run/ipx/ipx.socket "$(responder_socket "$dir")"
+        tls_include "$dir"
         echo "}"
     } >"$dir/site.conf"
 }
@@ -80,7 +93,9 @@ write_balancer_site() {
     has_ipv6_loopback && ipv6_listen="listen [::1]:$port;"
     conf_copy nginx-balancer.conf "listen 80;" "listen 127.0.0.1:$port;" \
         "listen [::]:80;" "$ipv6_listen" \
-        192.0.2.21:80 "127.0.0.1:$first" 192.0.2.22:80 "127.0.0.1:$second" >"$dir/site.conf"
+        192.0.2.21:80 "127.0.0.1:$first" 192.0.2.22:80 "127.0.0.1:$second" \
+        "server_name ipx.example.net;" "server_name ipx.example.net; $(tls_include "$dir")" \
+        >"$dir/site.conf"
 }
 
 start() {

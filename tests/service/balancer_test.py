@@ -1,10 +1,12 @@
 """nginx as a load balancer (conf/nginx-balancer.conf) in front of two ipx.cgi servers
 (nginx and spawn-fcgi as shipped), all on loopback, checked over raw HTTP.
 
-    balancer_test.py IPX_CGI_PATH WORK_PARENT_DIR
+    balancer_test.py IPX_CGI_PATH WORK_PARENT_DIR [tls]
 
 The caller asks from 127.0.0.3; the balancer reaches the backends from 127.0.0.1, the one
-address their real-IP file trusts. Run through with-test-dns.sh, which names both.
+address their real-IP file trusts. Run through with-test-dns.sh, which names both. With
+tls, the balancer serves https too, with the shipped TLS file, and ends TLS in front of
+the backends; the checks run over https.
 """
 import os
 import signal
@@ -16,6 +18,7 @@ from http_client import ask
 from local_server import LocalServer
 from service_checks import (ALIASES, AnswerAssertions, ServiceChecks, alias_cases,
                             requests_until_refused)
+from tls_checks import OverHttps, TlsChecks
 
 CALLER = "127.0.0.3"
 CALLER_ANSWER = b"127.0.0.3\ncaller.kestrin.test\n"
@@ -23,13 +26,15 @@ BALANCER = "127.0.0.1"
 REQUESTS = 12
 
 IPX_CGI, WORK_PARENT = sys.argv[1:3]
+OVER_TLS = sys.argv[3:] == ["tls"]
 
 
 class Cluster:
     """Two backends that trust only the balancer, and the balancer in front; .port is the
-    balancer's. Stopped by their pid files whatever happens."""
+    balancer's, .tls_port its https port when it has certificates (see LocalServer).
+    Stopped by their pid files whatever happens."""
 
-    def __init__(self):
+    def __init__(self, certificates=None):
         self.backends = []
         self.front = None
         try:
@@ -37,11 +42,13 @@ class Cluster:
                 self.backends.append(LocalServer("nginx-local.sh", ["fastcgi", IPX_CGI],
                                                  WORK_PARENT, {"REAL_IP_FROM": BALANCER}))
             ports = [str(backend.port) for backend in self.backends]
-            self.front = LocalServer("nginx-local.sh", ["balancer", *ports], WORK_PARENT, {})
+            self.front = LocalServer("nginx-local.sh", ["balancer", *ports], WORK_PARENT, {},
+                                     certificates=certificates)
         except BaseException:
             self.stop()
             raise
         self.port = self.front.port
+        self.tls_port = self.front.tls_port
 
     def stop(self):
         for server in [self.front, *self.backends]:
@@ -69,10 +76,12 @@ class ThroughTheBalancer(ServiceChecks, unittest.TestCase):
     caller = CALLER
     caller_answer = CALLER_ANSWER
     server_answers = {"TRACE": "405 Not Allowed"}
+    work_parent = WORK_PARENT
+    certificates = None
 
     @classmethod
     def start_server(cls):
-        return Cluster()
+        return Cluster(cls.certificates and cls.certificates.dir)
 
     def test_forwarded_for_forged_by_the_caller_is_not_believed_whatever_it_names(self):
         for forged in ("192.0.2.10", BALANCER, "192.0.2.10, " + BALANCER, "bogus"):
@@ -149,5 +158,14 @@ class WithOneBackendGone(AnswerAssertions, unittest.TestCase):
         self.assertEveryRequestAnswered()
 
 
+class ThroughTheBalancerOverHttps(OverHttps, ThroughTheBalancer, TlsChecks):
+    pass
+
+
+OVER_HTTPS = [ThroughTheBalancerOverHttps]
+OVER_HTTP = [ThroughTheBalancer, WithOneBackendGone]
+
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    unittest.main(argv=sys.argv[:1] + [case.__name__ for case in
+                                       (OVER_HTTPS if OVER_TLS else OVER_HTTP)],
+                  verbosity=2)

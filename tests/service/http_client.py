@@ -18,22 +18,24 @@ class Reply:
 
 
 def ask(host, port, method="GET", target=PATH, extra_headers=(), body=None, source=None,
-        timeout=10):
+        timeout=10, tls=None):
     """One request on a new connection. A body, even an empty one, is sent with its
     Content-Length; None sends neither. source binds the caller's own address; timeout
-    bounds each wait for the server, in seconds."""
+    bounds each wait for the server, in seconds; tls, an ssl.SSLContext, asks over TLS,
+    with the server's certificate checked for host."""
     family = socket.AF_INET6 if ":" in host else socket.AF_INET
     head = "%s %s HTTP/1.0\r\nHost: ipx.test\r\n" % (method, target)
     head += "".join("%s\r\n" % header for header in extra_headers)
     if body is not None:
         head += "Content-Length: %d\r\n" % len(body)
-    with socket.socket(family, socket.SOCK_STREAM) as connection:
-        connection.settimeout(timeout)
+    with socket.socket(family, socket.SOCK_STREAM) as plain:
+        plain.settimeout(timeout)
         if source:
-            connection.bind((source, 0))
-        connection.connect((host, port))
-        connection.sendall(head.encode("ascii") + b"\r\n" + (body or b""))
-        chunks = []
-        while chunk := connection.recv(65536):
-            chunks.append(chunk)
+            plain.bind((source, 0))
+        plain.connect((host, port))
+        with tls.wrap_socket(plain, server_hostname=host) if tls else plain as connection:
+            connection.sendall(head.encode("ascii") + b"\r\n" + (body or b""))
+            chunks = []
+            while chunk := connection.recv(65536):
+                chunks.append(chunk)
     return Reply(b"".join(chunks))

@@ -35,14 +35,22 @@ class LocalServer:
     """SCRIPT start DIR PORT ARGUMENT...; stopped by its pid files whatever happens. Its
     ipx.cgi asks the test's dnsmasq; environment adds IPX_ settings and REAL_IP_FROM.
     With static_probe the helper waits for a static file instead of a 200 from ipx.cgi,
-    for a program that is not to answer."""
+    for a program that is not to answer. With certificates, a folder that holds
+    fullchain.pem and privkey.pem, it serves https too, on .tls_port."""
 
-    def __init__(self, script, arguments, work_parent, environment, static_probe=False):
+    def __init__(self, script, arguments, work_parent, environment, static_probe=False,
+                 certificates=None):
         self.dir = tempfile.mkdtemp(prefix=script.split("-")[0] + ".", dir=work_parent)
         self.script = os.path.join(SERVICE, script)
+        self.tls_port = None
         try:
             self.port = free_port()
             env = dict(os.environ, IPX_DNS_SERVER=os.environ["IPX_TEST_DNS_SERVER"])
+            if certificates:
+                self.tls_port = free_port()
+                while self.tls_port == self.port:
+                    self.tls_port = free_port()
+                env.update(TLS_PORT=str(self.tls_port), TLS_CERTIFICATE_DIR=certificates)
             env.update(environment)
             if static_probe:
                 os.makedirs(self.file("www"))

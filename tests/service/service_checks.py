@@ -3,7 +3,8 @@
 The class provides start_server(**environment): it starts the server under test with
 those IPX_ settings (and REAL_IP_FROM, for the shipped real-IP file) and returns an object
 with .port and .stop(). It may set caller, the IPv4 loopback address it asks from, with
-caller_answer, and server_answers."""
+caller_answer, and server_answers. With tls, a client ssl.SSLContext, every check asks
+over the server's .tls_port instead."""
 import os
 import threading
 
@@ -59,6 +60,12 @@ def alias_cases():
 
 class AnswerAssertions:
     caller = "127.0.0.1"
+    tls = None
+
+    def ask_server(self, server, host="127.0.0.1", **request):
+        if self.tls:
+            return ask(host, server.tls_port, tls=self.tls, **request)
+        return ask(host, server.port, **request)
 
     def assertAnswer(self, reply, body):
         self.assertEqual(reply.status, "200 OK")
@@ -86,7 +93,7 @@ class ServiceChecks(AnswerAssertions):
         cls.addClassCleanup(cls.server.stop)
 
     def ask_over_ipv4(self, **request):
-        return ask("127.0.0.1", self.server.port, source=self.caller, **request)
+        return self.ask_server(self.server, source=self.caller, **request)
 
     def test_get_over_ipv4_gives_the_callers_address_and_confirmed_name(self):
         self.assertAnswer(self.ask_over_ipv4(), self.caller_answer)
@@ -94,7 +101,7 @@ class ServiceChecks(AnswerAssertions):
     def test_get_over_ipv6_gives_the_callers_address_and_confirmed_name(self):
         if not host_has_ipv6_loopback():
             self.skipTest("no IPv6 loopback on this host")
-        self.assertAnswer(ask("::1", self.server.port), b"::1\nloopback.kestrin.test\n")
+        self.assertAnswer(self.ask_server(self.server, "::1"), b"::1\nloopback.kestrin.test\n")
 
     def test_head_gives_the_same_headers_without_body(self):
         self.assertAnswer(self.ask_over_ipv4(method="HEAD"), b"")
@@ -208,7 +215,7 @@ class ProxyChecks(AnswerAssertions):
         cls.addClassCleanup(cls.proxied.stop)
 
     def ask_the_proxied(self, headers, source=None):
-        return ask("127.0.0.1", self.proxied.port, extra_headers=headers, source=source)
+        return self.ask_server(self.proxied, extra_headers=headers, source=source)
 
     def assertOutcome(self, reply, expected):
         if expected is SERVER_ERROR:

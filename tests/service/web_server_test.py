@@ -1,7 +1,10 @@
 """ipx.cgi behind a web server on loopback, started with the shipped configuration,
 checked over raw HTTP.
 
-    web_server_test.py lighttpd|nginx|apache cgi|fastcgi IPX_CGI_PATH WORK_PARENT_DIR
+    web_server_test.py lighttpd|nginx|apache cgi|fastcgi IPX_CGI_PATH WORK_PARENT_DIR [tls]
+
+With tls, the server serves https beside plain http, with the shipped TLS file, and the
+checks run over https instead.
 
 Run through with-test-dns.sh: the answers name loopback.kestrin.test, which only the
 test's dnsmasq knows, so they also show that IPX_DNS_SERVER reaches ipx.cgi.
@@ -15,6 +18,7 @@ import unittest
 from local_server import LOOPBACK, LocalServer
 from service_checks import (LOOPBACK_ANSWER, PROXIED_ANSWER, SERVER_ERROR, ProxyChecks,
                             RateLimitChecks, ServiceChecks, WebServerChecks)
+from tls_checks import OverHttps, TlsChecks
 
 # Each server's helper, what it answers itself before ipx.cgi runs, and what ipx.cgi
 # trusting the proxy itself answers when another spelling of X-Forwarded-For comes beside
@@ -33,15 +37,19 @@ SERVERS = {
 }
 
 SERVER, MODE, IPX_CGI, WORK_PARENT = sys.argv[1:5]
+OVER_TLS = sys.argv[5:] == ["tls"]
 SCRIPT, ANSWERS, IPX_ALIASES_ANSWER, IPX_ALIAS_ALONE_ANSWER = SERVERS[SERVER]
 
 
 class ThisServer:
     """The web server under test, in the shipped set-up with the given changes."""
+    work_parent = WORK_PARENT
+    certificates = None
 
-    @staticmethod
-    def start_server(static_probe=False, program=IPX_CGI, **environment):
-        return LocalServer(SCRIPT, [MODE, program], WORK_PARENT, environment, static_probe)
+    @classmethod
+    def start_server(cls, static_probe=False, program=IPX_CGI, **environment):
+        return LocalServer(SCRIPT, [MODE, program], WORK_PARENT, environment, static_probe,
+                           cls.certificates and cls.certificates.dir)
 
 
 class ServiceOverHttp(ThisServer, ServiceChecks, unittest.TestCase):
@@ -83,5 +91,22 @@ class RateLimit(ThisServer, RateLimitChecks, unittest.TestCase):
     pass
 
 
+class ServiceOverHttps(OverHttps, ThisServer, ServiceChecks, TlsChecks, unittest.TestCase):
+    server_answers = ANSWERS
+
+
+class BehindAProxyOverHttps(OverHttps, BehindAProxy):
+    pass
+
+
+class BehindAProxyThatIpxCgiTrustsOverHttps(OverHttps, BehindAProxyThatIpxCgiTrusts):
+    pass
+
+
+OVER_HTTPS = [ServiceOverHttps, BehindAProxyOverHttps, BehindAProxyThatIpxCgiTrustsOverHttps]
+OVER_HTTP = [ServiceOverHttp, BehindAProxy, BehindAProxyThatIpxCgiTrusts, WebServer, RateLimit]
+
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1], verbosity=2)
+    unittest.main(argv=sys.argv[:1] + [case.__name__ for case in
+                                       (OVER_HTTPS if OVER_TLS else OVER_HTTP)],
+                  verbosity=2)
