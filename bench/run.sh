@@ -19,18 +19,24 @@ while [ $# -gt 0 ]; do
   shift
 done
 if [ "$quick" = 1 ]; then
-  runs=3 cycles=1000 timed=50 service_runs=1 idle=${idle:-65} hang_cycles=3
+  runs=3 cycles=1000 timed=50 service_runs=1 idle=${idle:-65} hang_cycles=3 tls_cycles=50
 else
-  runs=7 cycles=1000 timed=200 service_runs=3 idle=${idle:-300} hang_cycles=8
+  runs=7 cycles=1000 timed=200 service_runs=3 idle=${idle:-300} hang_cycles=8 tls_cycles=200
 fi
 
 source "$here/../scripts/wine-session.sh"
 build="$KESTRIN_ROOT/build"
 port=${KESTRIN_BENCH_PORT:-18463}
+# The same lighttpd answers https here; a hundred up, clear of the ports the Windows tests
+# take beside KESTRIN_BENCH_PORT's default (the reply server's 18461 to 18475).
+tls_port=${KESTRIN_BENCH_TLS_PORT:-$((port + 100))}
 work="$build/bench-run"
 # The raw lines behind the last table, kept for a closer look.
 results="$build/bench-last"
 prefix="$build/bench-wineprefix"
+# The test root and certificate for localhost that the bench prefix alone trusts, kept
+# beside it and made afresh when they near their end.
+certs="$build/bench-certs"
 mkdir -p "$build"
 
 # Runs before the session's own clean-up, which stops Wine, the display and the reply
@@ -44,6 +50,7 @@ on_exit bench_cleanup
 trap 'exit 130' INT TERM
 
 require_free_port "$port" "the bench (KESTRIN_BENCH_PORT chooses another)"
+require_free_port "$tls_port" "the bench's https (KESTRIN_BENCH_TLS_PORT chooses another)"
 
 echo "== building (build/bench-win, build/bench-service)" >&2
 # The release refresh interval and download deadline, so the rows show what users get.
@@ -60,22 +67,36 @@ ipx_cgi="$build/bench-service/service/ipx.cgi"
 rm -rf "$work" "$results"
 mkdir -p "$work" "$results"
 
-echo "== ipx.cgi (FastCGI) under lighttpd on 127.0.0.1:$port, names from a loopback dnsmasq" >&2
+# lighttpd takes the key and the chain apart, as certbot keeps them.
+/usr/bin/python3 "$KESTRIN_ROOT/tests/support/testcerts.py" "$certs"
+mkdir -p "$work/tls"
+awk -v key="$work/tls/privkey.pem" -v chain="$work/tls/fullchain.pem" '
+  /^-----BEGIN / { out = /PRIVATE KEY/ ? key : chain }
+  { print > out }' "$certs/good.pem"
+
+echo "== ipx.cgi (FastCGI) under lighttpd on 127.0.0.1:$port, https on $tls_port, names from a loopback dnsmasq" >&2
 dns_port=$(/usr/bin/python3 "$KESTRIN_ROOT/tests/service/free_port.py" udp)
 "$KESTRIN_ROOT/service/dnsmasq-local.sh" start "$work/dns" "$dns_port" \
   --local=/kestrin.test/ --local=/127.in-addr.arpa/ \
   --host-record=loopback.kestrin.test,127.0.0.1,::1
-IPX_DNS_SERVER=127.0.0.1:$dns_port "$KESTRIN_ROOT/service/lighttpd-local.sh" start \
-  "$work/lighttpd" "$port" fastcgi "$ipx_cgi"
+IPX_DNS_SERVER=127.0.0.1:$dns_port TLS_PORT=$tls_port TLS_CERTIFICATE_DIR=$work/tls \
+  "$KESTRIN_ROOT/service/lighttpd-local.sh" start "$work/lighttpd" "$port" fastcgi "$ipx_cgi"
 
 echo "== Wine on a virtual display (prefix build/bench-wineprefix)" >&2
 start_virtual_display
 use_wine_prefix "$prefix"
 use_unmanaged_windows
+wine "$bin/trust-test-root.exe" "$(winepath -w "$certs/trusted-root.der")"
 
 bench_args=(--runs "$runs" --cycles "$cycles" --timed "$timed" --idle-seconds "$idle")
 echo "== kestrin-bench ${bench_args[*]} (idle alone takes ${idle} s)" >&2
 wine "$bin/kestrin-bench.exe" "${bench_args[@]}" | tr -d '\r' >"$results/results.txt"
+
+# Both by the name the certificate is for, so that they differ in TLS alone.
+tls_args=(--tls-cycles "$tls_cycles" --http-url "http://localhost:$port/cgi-bin/ipx.cgi"
+  --https-url "https://localhost:$tls_port/cgi-bin/ipx.cgi")
+echo "== kestrin-bench ${tls_args[*]}" >&2
+wine "$bin/kestrin-bench.exe" "${tls_args[@]}" | tr -d '\r' >"$results/tls.txt"
 
 "$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$work/lighttpd"
 "$KESTRIN_ROOT/service/dnsmasq-local.sh" stop "$work/dns"
@@ -221,7 +242,7 @@ service_rate() { service_value lighttpd "$1" "$2" 3; }
 service_ratio() { service_value lighttpd "$1" "$2" 2; }
 
 echo "machine: $(nproc) CPUs, $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(wine --version), $(uname -sr)"
-echo "command: $command_line  (kestrin-bench ${bench_args[*]}; kestrin-bench --hang-cycles $hang_cycles; bench/service/run.sh × $service_runs)"
+echo "command: $command_line  (kestrin-bench ${bench_args[*]}; kestrin-bench ${tls_args[*]}; kestrin-bench --hang-cycles $hang_cycles; bench/service/run.sh × $service_runs)"
 echo "service: ipx.cgi as FastCGI under lighttpd at $(val url)"
 echo
 echo "| # | measure | Kestrin | reference | ratio | target | within |"
@@ -246,6 +267,17 @@ else
 fi
 echo "| 3 | windows (USER objects counted with EnumWindows), growth over $((2 * cycles)) cycles | $k_windows, $window_growth | bare window $(val mem.bare.start.windows) | | | |"
 echo "| 4 | one lookup cycle: BM_CLICK to return (median of $(val cycle.kestrin_ms.n)) | $k_cycle ms | one GET $g_cycle ms (a bare WM_NULL to Kestrin: $m_cycle ms) | $(ratio "$k_cycle" "$g_cycle") | ≤ $cycle_limit× ($cycle_before× before the worker thread, + 10 %) | $(meets 'k <= l * g' -v k="$k_cycle" -v g="$g_cycle" -v l="$cycle_limit") |"
+# tls_row KIND LABEL [MORE]: the https cycle against the http one, medians and 90th
+# percentiles; MORE ends the measure's text.
+tls_row() {
+  local h h90 s s90
+  h=$(val "tls.http.$1_ms" tls.txt) h90=$(val "tls.http.$1_ms.p90" tls.txt)
+  s=$(val "tls.https.$1_ms" tls.txt) s90=$(val "tls.https.$1_ms.p90" tls.txt)
+  echo "| 4 | one lookup cycle over https, $2: Kestrin's own cycle in the bench's process, interleaved with the same cycle over http to the same lighttpd, median (p90) of $(val "tls.https.$1_ms.n" tls.txt)${3:-} | $s ms ($s90 ms) | http $h ms ($h90 ms) | $(ratio "$s" "$h") ($(ratio "$s90" "$h90")) | | |"
+}
+tls_row fresh "on a new connection, as a refresh a minute after the last makes (lighttpd closes an idle one after 5 s)" \
+  "; failed cycles: http $(val tls.http.failed tls.txt), https $(val tls.https.failed tls.txt)"
+tls_row kept "on the connection the cycle before left open, as a click within seconds of the last cycle"
 echo "| 4 | the window while the service never answers: longest wait for a WM_NULL sent every 50 ms, over $(val hang.cycle_ms.n hang.txt) clicked cycles ($(val hang.served hang.txt) lookups reached the service; probes unanswered: $(val hang.unanswered hang.txt)) | $h_wait ms | download deadline $h_deadline ms; a clicked cycle took $(val hang.cycle_ms hang.txt) ms (median), $(val hang.cycle_ms.max hang.txt) ms at most | | ≤ deadline + 100 ms | $(meets 'w <= d + 100 && u == 0' -v w="$h_wait" -v d="$h_deadline" -v u="$(val hang.unanswered hang.txt)") |"
 echo "| 5 | idle CPU (user + system, from Linux) while hidden, $(calc 'printf "%.0f", s' -v s="$(val idle.seconds)") s = $ticks timer ticks (a tick seen: $( [ "$(val idle.tick_seen)" = 1 ] && echo yes || echo no)) | $(calc 'printf "%.0f ms, %.1f ms per tick", k, k / (t > 0 ? t : 1)' -v k="$idle_k" -v t="$ticks") | bare window $(calc 'printf "%.0f ms", b' -v b="$idle_b") | | | |"
 echo "| 5 | CPU per lookup cycle (from Linux, over the first $cycles clicked cycles): what a tick costs, finer than Linux's 10 ms steps above | $cycle_cpu ms | | | | |"

@@ -2,8 +2,10 @@
 // or Windows, and prints one "key value" line per result for bench/run.sh.
 //   kestrin-bench [--runs N] [--cycles N] [--timed N] [--idle-seconds N]
 //   kestrin-bench --hang-cycles N
+//   kestrin-bench --tls-cycles N --http-url URL --https-url URL
 // The second form measures only how long the window goes unanswered while the service
-// hangs; the tests' reply server must then serve the lookup URL.
+// hangs; the tests' reply server must then serve the lookup URL. The third times the
+// program's own lookup cycle in this process over each URL, the same service behind both.
 // Times are in milliseconds, sizes in bytes. Nothing here judges a result.
 
 #include <windows.h>
@@ -16,12 +18,14 @@
 #include <cwctype>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BuildConfig.h"
 #include "LookupUrls.h"
 #include "DownloadJob.h"
 #include "Handles.h"
+#include "InProcessLookup.h"
 #include "KestrinProcess.h"
 #include "WinTestSupport.h"
 #include "resource.h"
@@ -30,6 +34,7 @@ namespace {
 
 using kestrin::UniqueInternet;
 using kestrin::UniqueKernelHandle;
+using kestrin::bench::InProcessLookup;
 using kestrin::test::HttpGetText;
 using kestrin::test::KestrinProcess;
 using kestrin::test::kKestrinExe;
@@ -50,6 +55,9 @@ struct Options {
     int timed = 200;
     int idleSeconds = 300;
     int hangCycles = 0;
+    int tlsCycles = 0;
+    std::wstring httpUrl;
+    std::wstring httpsUrl;
 };
 
 double NowMs() {
@@ -70,12 +78,21 @@ double Median(std::vector<double> values) {
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
+// Nearest rank: the smallest sample that at least 90 % of the samples do not exceed.
+double Percentile90(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t rank = (values.size() * 9 + 9) / 10;
+    return values[rank - 1];
+}
+
 void Print(const char* key, double value) { std::printf("%s %.3f\n", key, value); }
 void PrintCount(const std::string& key, unsigned long long value) {
     std::printf("%s %llu\n", key.c_str(), value);
 }
 void PrintSamples(const char* key, const std::vector<double>& values) {
     Print(key, Median(values));
+    std::printf("%s.p90 %.3f\n", key, Percentile90(values));
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
     std::printf("%s.min %.3f\n%s.max %.3f\n%s.n %zu\n", key, values.empty() ? 0 : *low, key,
                 values.empty() ? 0 : *high, key, values.size());
@@ -453,9 +470,86 @@ int RunHang(const Options& options) {
     return 0;
 }
 
+// How long one in-process cycle took, or a negative number when it did not answer.
+double TimedLookup(InProcessLookup& lookup) {
+    lookup.EmptyBoxes();
+    const double start = NowMs();
+    lookup.Run();
+    const double elapsed = NowMs() - start;
+    return lookup.Answered() ? elapsed : -1;
+}
+
+// WinINet keeps a finished request's connection for the next request to the same server,
+// across sessions, in the whole process; this closes the idle ones, so that the next cycle
+// connects, and over https shakes hands, as a refresh a minute after the last does.
+void DropIdleConnections() {
+    InternetSetOptionW(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
+}
+
+// One cycle's times: on a new connection, and right after on the one it left open.
+struct CycleTimes {
+    std::vector<double> fresh;
+    std::vector<double> kept;
+    int failed = 0;
+
+    void Add(double ms, std::vector<double>& into) {
+        if (ms >= 0) into.push_back(ms);
+        else ++failed;
+    }
+    void Measure(InProcessLookup& lookup) {
+        DropIdleConnections();
+        Add(TimedLookup(lookup), fresh);
+        Add(TimedLookup(lookup), kept);
+    }
+    void Print(const std::string& key) const {
+        PrintSamples((key + ".fresh_ms").c_str(), fresh);
+        PrintSamples((key + ".kept_ms").c_str(), kept);
+        PrintCount(key + ".failed", static_cast<unsigned long long>(failed));
+    }
+};
+
+// The same cycle over http and over https, to the same service, in rounds whose order
+// alternates, so that both see the same load and neither always follows the other. One
+// untimed cycle of each first: the first https cycle of a process loads the TLS stack.
+int RunTls(const Options& options) {
+    std::printf("tls.http_url %ls\ntls.https_url %ls\n", options.httpUrl.c_str(),
+                options.httpsUrl.c_str());
+    const TempFolder temp(L"kestrin-bench");
+    InProcessLookup http(options.httpUrl, temp.path());
+    InProcessLookup https(options.httpsUrl, temp.path());
+    if (!http.Ready() || !https.Ready()) {
+        std::fputs("no edit boxes for the lookups\n", stderr);
+        return 1;
+    }
+    for (const auto& [lookup, url] : {std::pair{&http, &options.httpUrl},
+                                      std::pair{&https, &options.httpsUrl}}) {
+        if (TimedLookup(*lookup) < 0) {
+            std::fprintf(stderr, "no answers from %ls\n", url->c_str());
+            return 1;
+        }
+    }
+    CycleTimes overHttp, overHttps;
+    for (int i = 0; i < options.tlsCycles; ++i) {
+        const bool httpFirst = i % 2 == 0;
+        (httpFirst ? overHttp : overHttps).Measure(httpFirst ? http : https);
+        (httpFirst ? overHttps : overHttp).Measure(httpFirst ? https : http);
+    }
+    overHttp.Print("tls.http");
+    overHttps.Print("tls.https");
+    return 0;
+}
+
 bool ParseOptions(int argc, wchar_t** argv, Options& options) {
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring name = argv[i];
+        if (name == L"--http-url") {
+            options.httpUrl = argv[i + 1];
+            continue;
+        }
+        if (name == L"--https-url") {
+            options.httpsUrl = argv[i + 1];
+            continue;
+        }
         const int value = _wtoi(argv[i + 1]);
         if (value < 0) return false;
         if (name == L"--runs") options.runs = std::max(value, 1);
@@ -463,9 +557,11 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
         else if (name == L"--timed") options.timed = std::max(value, 1);
         else if (name == L"--idle-seconds") options.idleSeconds = value;
         else if (name == L"--hang-cycles") options.hangCycles = value;
+        else if (name == L"--tls-cycles") options.tlsCycles = value;
         else return false;
     }
-    return argc % 2 == 1;
+    const bool urlsGiven = !options.httpUrl.empty() && !options.httpsUrl.empty();
+    return argc % 2 == 1 && urlsGiven == (options.tlsCycles > 0);
 }
 
 }  // namespace
@@ -474,11 +570,14 @@ int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fputs("usage: kestrin-bench [--runs N] [--cycles N] [--timed N] [--idle-seconds N]\n"
-                   "       kestrin-bench --hang-cycles N\n",
+                   "       kestrin-bench --hang-cycles N\n"
+                   "       kestrin-bench --tls-cycles N --http-url URL --https-url URL\n",
                    stderr);
         return 2;
     }
-    const int status = options.hangCycles > 0 ? RunHang(options) : Run(options);
+    const int status = options.tlsCycles > 0    ? RunTls(options)
+                       : options.hangCycles > 0 ? RunHang(options)
+                                                : Run(options);
     std::fflush(stdout);
     return status;
 }
