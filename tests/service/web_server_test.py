@@ -14,7 +14,8 @@ import unittest
 
 from local_server import LOOPBACK, LocalServer
 from service_checks import (LOOPBACK_ANSWER, PROXIED_ANSWER, SERVER_ERROR, ProxyChecks,
-                            RateLimitChecks, ServiceChecks, WebServerChecks)
+                            RateLimitChecks, ServiceChecks, SlowConnectionChecks,
+                            WebServerChecks)
 
 # Each server's helper, what it answers itself before ipx.cgi runs, and what ipx.cgi
 # trusting the proxy itself answers when another spelling of X-Forwarded-For comes beside
@@ -81,6 +82,11 @@ class WebServer(ThisServer, WebServerChecks, unittest.TestCase):
 @unittest.skipUnless(SERVER == "nginx", "lighttpd and Apache have no rate limit of their own")
 class RateLimit(ThisServer, RateLimitChecks, unittest.TestCase):
     pass
+
+
+class SlowConnections(ThisServer, SlowConnectionChecks, unittest.TestCase):
+    # nginx's limit_conn of the shipped files; the others have no cap per address.
+    slow_bodies_let_in = 20 if SERVER == "nginx" else None
 
 
 if __name__ == "__main__":
