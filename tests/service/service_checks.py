@@ -31,13 +31,26 @@ REFUSED_REQUESTS = {
     "an unknown method": ("FOO", None),
 }
 
+# Lookups that a web server may answer itself with 400 before ipx.cgi runs.
+ODD_LOOKUPS = {
+    "GET with a body": {"body": b"abc"},
+    "HEAD with a body": {"method": "HEAD", "body": b"abc"},
+    "%00 in the query": {"target": "/cgi-bin/ipx.cgi?a=%00"},
+    "%0a in the query": {"target": "/cgi-bin/ipx.cgi?a=%0a"},
+}
+
+# Paths that start like ipx.cgi's and must not reach it.
+OTHER_PATHS = ("/cgi-bin/ipx.cgix", "/cgi-bin/ipx.cgi/extra", "/cgi-bin/ipx.cgi/")
+
 # Header names that lighttpd, and CGI's rules, turn into the same variable as
 # X-Forwarded-For: a caller's own, which a proxy in front may pass on unchanged.
 ALIASES = ("X_Forwarded_For", "X.Forwarded.For", "X-Forwarded_For")
 
 # Callers in networks of their own (loopback, so the test can ask from them) that the
-# test's dnsmasq names, for lookups that must all run at once.
-AT_ONCE = ["127.1.%d.1" % network for network in range(16)]
+# test's dnsmasq names, for lookups that must all run at once: as many as ipx.cgi's gate
+# lets networks it has not seen answer look up at once (12 of 64 workers), each in a /16
+# of its own, since one /16 gets no more than 6 of those.
+AT_ONCE = ["127.%d.0.1" % network for network in range(16, 28)]
 
 
 def synthesized_answer(address):
@@ -81,6 +94,8 @@ class ServiceChecks(AnswerAssertions):
     caller_answer = LOOPBACK_ANSWER
     # Names from REFUSED_REQUESTS that the web server answers itself, with its status.
     server_answers = {}
+    # Names from ODD_LOOKUPS that the web server answers itself, with its status.
+    server_refuses = {}
 
     @classmethod
     def setUpClass(cls):
@@ -119,6 +134,25 @@ class ServiceChecks(AnswerAssertions):
                     self.assertEqual(reply.header("Cache-Control"), [])
                 else:
                     self.assertRefused(reply)
+
+    def test_odd_lookups_are_answered_unless_the_server_refuses_them_first(self):
+        for name, request in ODD_LOOKUPS.items():
+            by_server = name in self.server_refuses
+            with self.subTest(request=name, answered_by="web server" if by_server else "ipx.cgi"):
+                reply = self.ask_over_ipv4(**request)
+                if by_server:
+                    self.assertEqual(reply.status, self.server_refuses[name])
+                    self.assertEqual(reply.header("Cache-Control"), [])
+                else:
+                    wanted = b"" if request.get("method") == "HEAD" else self.caller_answer
+                    self.assertAnswer(reply, wanted)
+
+    def test_only_the_path_itself_reaches_ipx_cgi(self):
+        for target in OTHER_PATHS:
+            with self.subTest(target=target):
+                reply = self.ask_over_ipv4(target=target)
+                self.assertEqual(reply.status, "404 Not Found")
+                self.assertEqual(reply.header("Cache-Control"), [])
 
     def test_a_body_over_a_kilobyte_is_refused_before_ipx_cgi_runs(self):
         reply = self.ask_over_ipv4(method="POST", body=b"x" * 4096)

@@ -13,8 +13,8 @@ import tempfile
 import unittest
 
 from local_server import LOOPBACK, LocalServer
-from service_checks import (LOOPBACK_ANSWER, PROXIED_ANSWER, SERVER_ERROR, ProxyChecks,
-                            RateLimitChecks, ServiceChecks, SlowConnectionChecks,
+from service_checks import (LOOPBACK_ANSWER, ODD_LOOKUPS, PROXIED_ANSWER, SERVER_ERROR,
+                            ProxyChecks, RateLimitChecks, ServiceChecks, SlowConnectionChecks,
                             WebServerChecks)
 
 # Each server's helper, what it answers itself before ipx.cgi runs, and what ipx.cgi
@@ -47,6 +47,8 @@ class ThisServer:
 
 class ServiceOverHttp(ThisServer, ServiceChecks, unittest.TestCase):
     server_answers = ANSWERS
+    # lighttpd refuses a body with GET or HEAD, and control characters in the query.
+    server_refuses = dict.fromkeys(ODD_LOOKUPS, "400 Bad Request") if SERVER == "lighttpd" else {}
 
 
 class BehindAProxy(ThisServer, ProxyChecks, unittest.TestCase):
