@@ -30,6 +30,16 @@ TEST(NetworkPrefixTest, GroupsIpv4By24AndIpv6By64) {
     EXPECT_NE(NetworkPrefix(At("c000:200::")), NetworkPrefix(At("192.0.2.0")));
 }
 
+TEST(NetworkPrefixTest, GroupsWideNetworksIpv4By16AndIpv6By48) {
+    EXPECT_EQ(WideNetworkPrefix(At("192.0.2.1")), WideNetworkPrefix(At("192.0.255.1")));
+    EXPECT_EQ(WideNetworkPrefix(At("::ffff:192.0.2.1")), WideNetworkPrefix(At("192.0.9.9")));
+    EXPECT_NE(WideNetworkPrefix(At("192.0.2.1")), WideNetworkPrefix(At("192.1.2.1")));
+    EXPECT_EQ(WideNetworkPrefix(At("2001:db8:1::1")), WideNetworkPrefix(At("2001:db8:1:ffff::1")));
+    EXPECT_NE(WideNetworkPrefix(At("2001:db8:1::1")), WideNetworkPrefix(At("2001:db8:2::1")));
+    EXPECT_NE(WideNetworkPrefix(At("c000::")), WideNetworkPrefix(At("192.0.0.0")));
+    EXPECT_NE(WideNetworkPrefix(At("192.0.2.1")), NetworkPrefix(At("192.0.2.1")));
+}
+
 class LookupGateTest : public testing::Test {
 protected:
     LookupGate MakeGate(LookupLimits limits) {
