@@ -290,6 +290,14 @@ for mode in keep-alive fresh; do
 done
 attack_wait=$(service_value lighttpd attack victim 3) attack_failed=$(service_value lighttpd attack victim 1)
 echo "| 6 | service under attack: ipx.cgi FastCGI under lighttpd, a victim's longest wait while 100 requests/s come from new addresses in networks whose reverse DNS never answers (median of $service_runs) | $attack_wait s | median wait $(service_value lighttpd attack victim 2) s; failed requests $attack_failed | | ≤ 2 s, none failed | $(meets 'w <= 2 && f == 0' -v w="$attack_wait" -v f="$attack_failed") |"
+for server in lighttpd nginx; do
+  many_named=$(service_value "$server" many-networks victim 2)
+  many_wait=$(service_value "$server" many-networks victim 3)
+  many_failed=$(service_value "$server" many-networks victim 1)
+  echo "| 6 | service under attack from many networks: ipx.cgi FastCGI under $server, the share of a victim's answers with its name while 300 requests/s come from new /64s of 15,000 whose reverse DNS never answers (median of $service_runs) | $many_named | longest wait $many_wait s; failed requests $many_failed | | ≥ 0.95, ≤ 2 s, none failed | $(meets 'n >= 0.95 && w <= 2 && f == 0' -v n="$many_named" -v w="$many_wait" -v f="$many_failed") |"
+  slow_failed=$(service_value "$server" slow-conns victim 1)
+  echo "| 6 | service beside slow connections: ipx.cgi FastCGI under $server, a victim's failed requests while one address holds 2,000 half-sent requests and 2,000 stalled bodies (median of $service_runs) | $slow_failed | longest wait $(service_value "$server" slow-conns victim 3) s | | none failed | $(meets 'f == 0' -v f="$slow_failed") |"
+done
 if [ "$quick" = 0 ]; then
   soak=$("$here/soak.sh" 10000 2>&1 | tail -n 1 || true)
   echo "| 7 | $soak | | | | no failed cycle, no growth | $(case $soak in *passed*) echo yes ;; *) echo no ;; esac) |"

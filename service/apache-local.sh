@@ -52,7 +52,8 @@ tls_config() {
 }
 
 # Debian's defaults where they matter: the event MPM, www-data, all but what a
-# configuration grants denied, no TRACE (security.conf).
+# configuration grants denied, no TRACE (security.conf); and the shipped server-wide
+# limits.
 write_main_config() {
     local dir=$1 port=$2 mode=$3
     {
@@ -64,7 +65,8 @@ write_main_config() {
         echo "TraceEnable Off"
         echo "Listen 127.0.0.1:$port"
         has_ipv6_loopback && echo "Listen [::1]:$port"
-        load_modules mpm_event authz_core alias env
+        load_modules mpm_event authz_core alias env reqtimeout
+        conf_copy apache-limits.conf
         if started_by_root; then
             echo "User www-data"
             echo "Group www-data"

@@ -84,6 +84,7 @@ write_config() {
         fi
         # mod_extforward goes first, as the Debian file order 10-… before 50-… has it.
         real_ip_config
+        conf_copy lighttpd-limits.conf
         tls_config
         ipx_config "$dir" "$mode" "$program"
     } >"$dir/lighttpd.conf"

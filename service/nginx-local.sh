@@ -35,15 +35,17 @@ real_ip_config() {
     conf_copy nginx-real-ip.conf "set_real_ip_from 192.0.2.1;" "${lines[*]}"
 }
 
-# As Debian's nginx.conf has it, apart from the paths, with the shipped http-level files
-# as conf.d would add them; workers run as the group that owns ipx.cgi's socket.
+# As Debian's nginx.conf has it, apart from the paths and with the connections that
+# service/README.md asks for, with the shipped http-level files as conf.d would add them;
+# workers run as the group that owns ipx.cgi's socket.
 write_main_config() {
     local dir=$1
     {
         started_by_root && echo "user www-data;"
         echo "worker_processes auto;"
+        echo "worker_rlimit_nofile 16384;"
         echo "pid $dir/nginx.pid;"
-        echo "events { worker_connections 768; }"
+        echo "events { worker_connections 8192; }"
         echo "http {"
         echo "    default_type text/plain;"
         echo "    access_log $dir/access.log;"

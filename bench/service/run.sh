@@ -8,7 +8,11 @@
 # and under nginx, each in a run of its own, under attack (starve.py): 100 requests a
 # second from new addresses in 10 /24 and 10 /64 networks whose reverse DNS never answers,
 # for 20 s, with a victim whose DNS answers asking beside them every quarter second; the
-# victim's longest wait is to stay within 2 s, and no request may fail.
+# victim's longest wait is to stay within 2 s, and no request may fail. Then the same with
+# 300 requests a second, each from a new /64 of 15,000 whose reverse DNS never answers:
+# the victim is to get its name in at least 95 % of its answers, each within 2 s. Then,
+# with no DNS attack, 2,000 requests whose headers never end and 2,000 bodies that never
+# end, all from one address, for 30 s (slow_connections.py): no victim request may fail.
 #   bench/service/run.sh [BUILD_DIR]
 # Without BUILD_DIR it builds ipx.cgi (Release) in build/bench-service; either way it
 # builds the do-nothing responder beside it. DNS goes to a local dnsmasq that confirms
@@ -22,6 +26,9 @@ duration=${IPX_BENCH_DURATION:-2s}
 rounds=${IPX_BENCH_ROUNDS:-3}
 attack_rate=${IPX_BENCH_ATTACK_RATE:-100}
 attack_seconds=${IPX_BENCH_ATTACK_SECONDS:-20}
+many_rate=${IPX_BENCH_MANY_RATE:-300}
+slow_held=${IPX_BENCH_SLOW_HELD:-2000}
+slow_seconds=${IPX_BENCH_SLOW_SECONDS:-30}
 threads=2
 connections=16
 # The targets for FastCGI, as a share of the static file's rate: keep-alive, fresh.
@@ -196,3 +203,52 @@ awk '{ printf "%s%s %s", NR == 1 ? "the victim'"'"'s answers with its host name:
 echo "target for the victim under attack: longest wait <= 2 s, no failed request:"
 awk '{ printf "  %-9s %.3f s, %d failed  %s\n", $1, $4, $NF,
            ($4 <= 2 && $NF == 0) ? "met" : "missed" }' "$attack_rows"
+
+# many_networks_row SERVER: the victim under starve.py's many-networks attack: its longest
+# wait in seconds, the share of its answers that carried its name, and the failed
+# requests of victim and attack.
+many_networks_row() {
+    /usr/bin/python3 "$here/starve.py" "$1" fastcgi "$ipx_cgi" "$work" "$many_rate" \
+        "$attack_seconds" many-networks | awk -v server="$1" '{
+        for (i = 1; i <= NF; i++) { split($i, pair, "="); v[pair[1]] = pair[2] }
+        printf "%-9s %-13s %-17s %11.3f %9.3f %9d\n", server, "many-networks", "victim",
+            v["victim_longest"], v["victim_named"] / v["victim_requests"],
+            v["victim_failed"] + v["attack_failed"]
+    }'
+}
+
+# slow_connections_row SERVER: the victim beside slow_connections.py: its longest and
+# median wait in seconds, and its failed requests.
+slow_connections_row() {
+    /usr/bin/python3 "$here/slow_connections.py" "$1" fastcgi "$ipx_cgi" "$work" "$slow_held" \
+        "$slow_seconds" | awk -v server="$1" '{
+        for (i = 1; i <= NF; i++) { split($i, pair, "="); v[pair[1]] = pair[2] }
+        printf "%-9s %-13s %-17s %11.3f %9.3f %9d\n", server, "slow-conns", "victim",
+            v["victim_longest"], v["victim_median"], v["victim_failed"]
+    }'
+}
+
+echo
+echo "under attack from many networks: $many_rate requests/s for $attack_seconds s, each from" \
+    "a new /64 of 15,000 in 60 /48s whose reverse DNS never answers, with the victim as above"
+printf '%-9s %-13s %-17s %11s %9s %9s\n' server connections target "longest s" named failures
+many_rows=$work/many.txt
+for server in lighttpd nginx; do
+    many_networks_row "$server"
+done | tee "$many_rows"
+echo "target for the victim: named in >= 95 % of its answers, each within 2 s, no failed request:"
+awk '{ printf "  %-9s %.3f named, %.3f s, %d failed  %s\n", $1, $5, $4, $6,
+           ($5 >= 0.95 && $4 <= 2 && $6 == 0) ? "met" : "missed" }' "$many_rows"
+
+echo
+echo "slow connections: $slow_held requests whose headers never end and $slow_held bodies that" \
+    "never end, from one address, each sending a line or a byte every 5 s and opened again" \
+    "when closed, for $slow_seconds s, with the victim as above"
+printf '%-9s %-13s %-17s %11s %9s %9s\n' server connections target "longest s" "median s" \
+    failures
+slow_rows=$work/slow.txt
+for server in lighttpd nginx; do
+    slow_connections_row "$server"
+done | tee "$slow_rows"
+echo "target for the victim: no failed request:"
+awk '{ printf "  %-9s %d failed  %s\n", $1, $6, $6 == 0 ? "met" : "missed" }' "$slow_rows"

@@ -1,10 +1,12 @@
 """Slow reverse DNS against a victim, on loopback: ATTACK_RATE requests a second, each from
-a new address in 10 /24 and 10 /64 networks whose reverse DNS never answers, and beside
-them a victim whose DNS answers, from a new address each time so that no answer is kept.
+a new address in 10 /24 and 10 /64 networks whose reverse DNS never answers (KIND
+few-networks), or each from a new /64 of 15,000 in 60 /48s whose reverse DNS never
+answers (many-networks), and beside them a victim whose DNS answers, from a new address
+each time so that no answer is kept.
 Both reach ipx.cgi through a trusted proxy's X-Forwarded-For: the web server runs as
 shipped with its real-IP file trusting 127.0.0.1, where the harness asks from.
 
-    starve.py SERVER MODE IPX_CGI WORK_DIR [ATTACK_RATE [SECONDS]]
+    starve.py SERVER MODE IPX_CGI WORK_DIR [ATTACK_RATE [SECONDS [KIND]]]
 
 SERVER MODE as for service/SERVER-local.sh (lighttpd fastcgi, nginx fastcgi, ...). It
 starts its own dnsmasq (reverse zones of the attack forwarded to a socket that never
@@ -29,7 +31,11 @@ FREE_PORT = os.path.join(ROOT, "tests", "service", "free_port.py")
 
 ATTACK_V4 = "198.18.%d.%d"            # 198.18.0.0/24 to 198.18.9.0/24
 ATTACK_V6 = "2001:db8:66:%x::%x"      # 2001:db8:66:0::/64 to 2001:db8:66:9::/64
-ATTACK_ZONES = ("18.198.in-addr.arpa", "6.6.0.0.8.b.d.0.1.0.0.2.ip6.arpa")
+ATTACK_ZONES = ("18.198.in-addr.arpa", "6.6.0.0.8.b.d.0.1.0.0.2.ip6.arpa",
+                "7.7.8.b.d.0.1.0.0.2.ip6.arpa")
+# 15,000 /64s: 2001:db8:77XX:Y::/64, 250 in each of 60 /48s of 2001:db8:7700::/40.
+MANY_NETWORKS = 15000
+MANY_V6 = "2001:db8:77%02x:%x::%x"
 VICTIM = "198.51.100.%d"
 VICTIM_DOMAIN = "victim.kestrin.test"
 VICTIM_EVERY = 0.25
@@ -41,9 +47,17 @@ def free_port(kind):
     return int(subprocess.check_output([sys.executable, FREE_PORT, kind], text=True))
 
 
-def attack_address(i):
+def few_networks_address(i):
     network, host = i % 20, (i // 20) % 250 + 1
     return ATTACK_V4 % (network, host) if network < 10 else ATTACK_V6 % (network - 10, host)
+
+
+def many_networks_address(i):
+    network = i % MANY_NETWORKS
+    return MANY_V6 % (network % 60, network // 60, i // MANY_NETWORKS + 1)
+
+
+ATTACKS = {"few-networks": few_networks_address, "many-networks": many_networks_address}
 
 
 async def ask(port, address):
@@ -69,7 +83,7 @@ def answered(reply, address, name=None):
     return reply.endswith(("\r\n\r\n%s\n%s\n" % (shown, name or shown)).encode())
 
 
-async def attack(port, rate, seconds, results):
+async def attack(port, rate, seconds, attack_address, results):
     start, tasks = time.monotonic(), []
     for i in range(int(rate * seconds)):
         await asyncio.sleep(max(0, start + i / rate - time.monotonic()))
@@ -92,9 +106,10 @@ async def victim(port, seconds, waits):
         await asyncio.sleep(max(0, VICTIM_EVERY - wait))
 
 
-async def measure(port, rate, seconds):
+async def measure(port, rate, seconds, attack_address):
     attacked, waits = [], []
-    await asyncio.gather(attack(port, rate, seconds, attacked), victim(port, seconds, waits))
+    await asyncio.gather(attack(port, rate, seconds, attack_address, attacked),
+                         victim(port, seconds, waits))
     times = [wait for wait, _, _ in waits]
     return {
         "attack_rate": rate, "seconds": seconds,
@@ -147,11 +162,12 @@ def main():
     server, mode, program, work = sys.argv[1:5]
     rate = float(sys.argv[5]) if len(sys.argv) > 5 else 100
     seconds = float(sys.argv[6]) if len(sys.argv) > 6 else 20
+    attack_address = ATTACKS[sys.argv[7] if len(sys.argv) > 7 else "few-networks"]
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     services = None
     try:
         services = Services(server, mode, os.path.abspath(program), work)
-        result = asyncio.run(measure(services.port, rate, seconds))
+        result = asyncio.run(measure(services.port, rate, seconds, attack_address))
     finally:
         if services:
             services.stop()

@@ -14,8 +14,9 @@ namespace ipx {
 
 namespace {
 
-// Two tries of 600 ms each leave room for the forward lookup within the budget; the
-// deadline cuts off anything slower.
+// Two tries, of 600 ms and then 1,200 ms (c-ares doubles the wait of a retry): a server
+// that never answers costs the whole budget, a lost packet 600 ms, which leaves room for
+// the forward lookup; the deadline cuts off anything slower.
 constexpr int kTryTimeoutMs = 600;
 constexpr int kTries = 2;
 

@@ -10,7 +10,6 @@
 #include <sys/socket.h>
 
 #include <array>
-#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -82,7 +81,15 @@ private:
 // libfcgi's own threaded example takes turns at accept(); the rest of a request is the
 // worker's alone.
 std::mutex acceptMutex;
-std::atomic<bool> stopping{false};
+// Held while the process stops, so that a worker whose accept() failed sees the stop
+// whichever of its two steps woke it.
+std::mutex stopMutex;
+bool stopping = false;
+
+bool Stopping() {
+    const std::lock_guard lock(stopMutex);
+    return stopping;
+}
 
 [[noreturn]] void StopAfterFailedAccept(int status) {
     ReportError(std::string("accepting a FastCGI request failed: ") +
@@ -100,7 +107,7 @@ void Work(const Responder& respond) {
             const std::lock_guard lock(acceptMutex);
             status = request.Accept();
         }
-        if (status != 0 && stopping) {
+        if (status != 0 && Stopping()) {
             return;
         }
         if (status != 0) {
@@ -128,6 +135,7 @@ sigset_t StopSignals() {
 void StopOnSignal(sigset_t signals) {
     int received = 0;
     sigwait(&signals, &received);
+    const std::lock_guard lock(stopMutex);
     stopping = true;
     shutdown(FCGI_LISTENSOCK_FILENO, SHUT_RD);
 }

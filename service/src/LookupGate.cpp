@@ -13,65 +13,152 @@ namespace {
 // Bounded like the answer cache; more networks than the default workers can see time out
 // within the memory (48 lookups at once, each 1.8 s, for 60 s), so none is forgotten early.
 constexpr std::size_t kRememberedNetworks = 4096;
+// Networks whose DNS answered: one for each of many thousands of callers at home.
+constexpr std::size_t kTrustedNetworks = 16384;
 
 constexpr std::size_t kLookupsPerNetwork = 2;
+
+// One address whose reverse zone never answers (a PTR into a dead zone, or a delegation
+// of part of a /24) does not hide the names of its neighbours; its own answer is kept.
+constexpr std::size_t kTimedOutAddressesForSlow = 3;
+
+std::size_t AtLeastOne(std::size_t count) {
+    return std::max<std::size_t>(1, count);
+}
+
+std::size_t FamilyIndex(const Address& caller) {
+    return caller.family() == Address::Family::V4 ? 0 : 1;
+}
+
+std::string AddressKey(const Address& caller) {
+    const auto bytes = caller.bytes();
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The timed-out addresses of a network, each as its bytes, one after the other.
+std::size_t AddressesIn(const std::string& addresses, const Address& any) {
+    return addresses.size() / any.bytes().size();
+}
+
+bool Holds(const std::string& addresses, const std::string& address) {
+    for (std::size_t at = 0; at < addresses.size(); at += address.size()) {
+        if (addresses.compare(at, address.size(), address) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Release(std::unordered_map<std::string, std::size_t>& counts, const std::string& key) {
+    const auto found = counts.find(key);
+    if (--found->second == 0) {
+        counts.erase(found);
+    }
+}
 
 }  // namespace
 
 LookupLimits LookupLimitsFor(std::size_t workers) {
-    const std::size_t total = std::max<std::size_t>(1, workers - workers / 4);
-    return LookupLimits{std::min(kLookupsPerNetwork, total), total};
+    const std::size_t total = AtLeastOne(workers - workers / 4);
+    return LookupLimits{std::min(kLookupsPerNetwork, total), total, AtLeastOne(total / 4),
+                        AtLeastOne(total / 8)};
 }
 
-LookupGate::Pass::Pass(LookupGate& gate, std::string network)
-    : gate_(&gate), network_(std::move(network)) {}
+LookupGate::Pass::Pass(LookupGate& gate, const Address& caller, bool trusted)
+    : gate_(&gate), caller_(caller), trusted_(trusted) {}
 
 LookupGate::Pass::Pass(Pass&& other) noexcept
     : gate_(std::exchange(other.gate_, nullptr)),
-      network_(std::move(other.network_)),
+      caller_(other.caller_),
+      trusted_(other.trusted_),
       slow_(other.slow_) {}
 
 LookupGate::Pass::~Pass() {
     if (gate_ != nullptr) {
-        gate_->Leave(network_, slow_);
+        gate_->Leave(caller_, trusted_, slow_);
     }
 }
 
 LookupGate::LookupGate(LookupLimits limits, std::chrono::steady_clock::duration memory,
-                       AnswerCache::Clock now)
-    : limits_(limits), slowNetworks_(kRememberedNetworks, memory, std::move(now)) {
-    if (limits_.perNetwork == 0 || limits_.total == 0) {
+                       std::chrono::steady_clock::duration trust, AnswerCache::Clock now)
+    : limits_(limits),
+      timedOut_(kRememberedNetworks, memory, now),
+      answered_(kTrustedNetworks, trust, std::move(now)) {
+    if (limits_.perNetwork == 0 || limits_.total == 0 || limits_.newPerFamily == 0 ||
+        limits_.newPerWideNetwork == 0) {
         throw std::invalid_argument("a lookup gate that lets no lookup through");
     }
 }
 
 std::optional<LookupGate::Pass> LookupGate::Enter(const Address& caller) {
-    std::string network = NetworkPrefix(caller);
-    if (slowNetworks_.Find(network)) {
-        return std::nullopt;
-    }
+    const std::string network = NetworkPrefix(caller);
     const std::lock_guard lock(mutex_);
-    std::size_t& running = running_[network];
-    if (running >= limits_.perNetwork || runningTotal_ >= limits_.total) {
-        if (running == 0) {
-            running_.erase(network);
-        }
+    if (IsSlow(network, caller)) {
         return std::nullopt;
     }
-    ++running;
+    const bool trusted = IsTrusted(network);
+    if (!HasRoom(network, caller, trusted)) {
+        return std::nullopt;
+    }
+    ++running_[network];
     ++runningTotal_;
-    return Pass(*this, std::move(network));
+    if (!trusted) {
+        ++runningWide_[WideNetworkPrefix(caller)];
+        ++runningNew_[FamilyIndex(caller)];
+    }
+    return Pass(*this, caller, trusted);
 }
 
-void LookupGate::Leave(const std::string& network, bool slow) {
-    if (slow) {
-        slowNetworks_.Store(network, {});
-    }
+std::size_t LookupGate::NetworksLookingUp() const {
     const std::lock_guard lock(mutex_);
-    --runningTotal_;
-    if (--running_[network] == 0) {
-        running_.erase(network);
+    return running_.size();
+}
+
+bool LookupGate::IsSlow(const std::string& network, const Address& caller) {
+    const auto addresses = timedOut_.Find(network);
+    return addresses && AddressesIn(*addresses, caller) >= kTimedOutAddressesForSlow;
+}
+
+bool LookupGate::IsTrusted(const std::string& network) {
+    return answered_.Find(network).has_value();
+}
+
+bool LookupGate::HasRoom(const std::string& network, const Address& caller, bool trusted) {
+    const auto count = [](const auto& counts, const std::string& key) {
+        const auto found = counts.find(key);
+        return found == counts.end() ? std::size_t{0} : found->second;
+    };
+    if (count(running_, network) >= limits_.perNetwork || runningTotal_ >= limits_.total) {
+        return false;
     }
+    return trusted || (runningNew_[FamilyIndex(caller)] < limits_.newPerFamily &&
+                       count(runningWide_, WideNetworkPrefix(caller)) < limits_.newPerWideNetwork);
+}
+
+void LookupGate::Leave(const Address& caller, bool trusted, bool slow) {
+    const std::string network = NetworkPrefix(caller);
+    const std::lock_guard lock(mutex_);
+    if (slow) {
+        RememberTimeOut(caller);
+    } else {
+        answered_.Store(network, {});
+    }
+    --runningTotal_;
+    Release(running_, network);
+    if (!trusted) {
+        Release(runningWide_, WideNetworkPrefix(caller));
+        --runningNew_[FamilyIndex(caller)];
+    }
+}
+
+void LookupGate::RememberTimeOut(const Address& caller) {
+    const std::string network = NetworkPrefix(caller);
+    std::string addresses = timedOut_.Find(network).value_or("");
+    const std::string address = AddressKey(caller);
+    if (!Holds(addresses, address) && AddressesIn(addresses, caller) < kTimedOutAddressesForSlow) {
+        addresses += address;
+    }
+    timedOut_.Store(network, std::move(addresses));
 }
 
 }  // namespace ipx

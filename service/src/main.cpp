@@ -23,6 +23,8 @@ namespace {
 // DNS did not answer is answered without DNS as long as an answer is kept.
 constexpr std::size_t kCacheEntries = 4096;
 constexpr std::chrono::seconds kCacheLifetime{60};
+// A network whose DNS answered keeps its share of lookups for ten polls of a caller in it.
+constexpr std::chrono::minutes kNetworkTrust{10};
 
 std::chrono::steady_clock::time_point Now() {
     return std::chrono::steady_clock::now();
@@ -41,7 +43,8 @@ struct Worker {
 int ServeFastCgi(const ipx::Settings& settings) {
     ipx::ServiceMemory memory{
         ipx::AnswerCache(kCacheEntries, kCacheLifetime, Now),
-        ipx::LookupGate(ipx::LookupLimitsFor(settings.workers), kCacheLifetime, Now)};
+        ipx::LookupGate(ipx::LookupLimitsFor(settings.workers), kCacheLifetime, kNetworkTrust,
+                        Now)};
     // Made here, one after another: c-ares initialises itself without a lock.
     std::vector<std::unique_ptr<Worker>> workers;
     std::vector<ipx::Responder> responders;

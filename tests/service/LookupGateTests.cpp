@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <list>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace ipx {
 namespace {
@@ -27,17 +30,47 @@ TEST(NetworkPrefixTest, GroupsIpv4By24AndIpv6By64) {
     EXPECT_NE(NetworkPrefix(At("c000:200::")), NetworkPrefix(At("192.0.2.0")));
 }
 
+TEST(NetworkPrefixTest, GroupsWideNetworksIpv4By16AndIpv6By48) {
+    EXPECT_EQ(WideNetworkPrefix(At("192.0.2.1")), WideNetworkPrefix(At("192.0.255.1")));
+    EXPECT_EQ(WideNetworkPrefix(At("::ffff:192.0.2.1")), WideNetworkPrefix(At("192.0.9.9")));
+    EXPECT_NE(WideNetworkPrefix(At("192.0.2.1")), WideNetworkPrefix(At("192.1.2.1")));
+    EXPECT_EQ(WideNetworkPrefix(At("2001:db8:1::1")), WideNetworkPrefix(At("2001:db8:1:ffff::1")));
+    EXPECT_NE(WideNetworkPrefix(At("2001:db8:1::1")), WideNetworkPrefix(At("2001:db8:2::1")));
+    EXPECT_NE(WideNetworkPrefix(At("c000::")), WideNetworkPrefix(At("192.0.0.0")));
+    EXPECT_NE(WideNetworkPrefix(At("192.0.2.1")), NetworkPrefix(At("192.0.2.1")));
+}
+
 class LookupGateTest : public testing::Test {
 protected:
     LookupGate MakeGate(LookupLimits limits) {
-        return LookupGate(limits, 60s, [this] { return now_; });
+        return LookupGate(limits, 60s, 600s, [this] { return now_; });
+    }
+
+    // Each caller a lookup that ran out of time.
+    static void TimeOut(LookupGate& gate, std::initializer_list<const char*> callers) {
+        for (const char* caller : callers) {
+            gate.Enter(At(caller))->MarkSlow();
+        }
+    }
+
+    // How many of the callers got a pass, which passes keeps.
+    static int LetIn(LookupGate& gate, const std::vector<std::string>& callers,
+                     std::list<LookupGate::Pass>& passes) {
+        int letIn = 0;
+        for (const std::string& caller : callers) {
+            if (auto pass = gate.Enter(At(caller))) {
+                passes.push_back(std::move(*pass));
+                ++letIn;
+            }
+        }
+        return letIn;
     }
 
     std::chrono::steady_clock::time_point now_{};
 };
 
 TEST_F(LookupGateTest, BoundsLookupsAtOncePerNetworkAndInAll) {
-    LookupGate gate = MakeGate(LookupLimits{2, 3});
+    LookupGate gate = MakeGate(LookupLimits{2, 3, 3, 3});
     std::list<LookupGate::Pass> passes;
     passes.push_back(*gate.Enter(At("192.0.2.1")));
     passes.push_back(*gate.Enter(At("192.0.2.2")));
@@ -55,7 +88,7 @@ TEST_F(LookupGateTest, BoundsLookupsAtOncePerNetworkAndInAll) {
 }
 
 TEST_F(LookupGateTest, AMovedPassLeavesOnce) {
-    LookupGate gate = MakeGate(LookupLimits{1, 1});
+    LookupGate gate = MakeGate(LookupLimits{1, 1, 1, 1});
     {
         std::optional<LookupGate::Pass> first = gate.Enter(At("192.0.2.1"));
         LookupGate::Pass moved = std::move(*first);
@@ -66,9 +99,9 @@ TEST_F(LookupGateTest, AMovedPassLeavesOnce) {
 }
 
 TEST_F(LookupGateTest, KeepsASlowNetworkOutForItsMemoryOnly) {
-    LookupGate gate = MakeGate(LookupLimits{2, 8});
-    gate.Enter(At("192.0.2.1"))->MarkSlow();
-    gate.Enter(At("2001:db8:0:1::1"))->MarkSlow();
+    LookupGate gate = MakeGate(LookupLimits{2, 8, 8, 8});
+    TimeOut(gate, {"192.0.2.1", "192.0.2.2", "192.0.2.3"});
+    TimeOut(gate, {"2001:db8:0:1::1", "2001:db8:0:1::2", "2001:db8:0:1::3"});
     gate.Enter(At("198.51.100.1"));  // ends without being slow
     now_ += 59s;
     for (const char* kept : {"192.0.2.200", "2001:db8:0:1:ffff::1"}) {
@@ -82,6 +115,121 @@ TEST_F(LookupGateTest, KeepsASlowNetworkOutForItsMemoryOnly) {
     EXPECT_TRUE(gate.Enter(At("2001:db8:0:1:ffff::1")).has_value());
 }
 
+TEST_F(LookupGateTest, CountsANetworkSlowOnlyOnceSeveralOfItsAddressesTimedOut) {
+    LookupGate gate = MakeGate(LookupLimits{2, 8, 8, 8});
+    // One neighbour whose zone never answers, however often it asks, hides no one.
+    TimeOut(gate, {"192.0.2.1", "192.0.2.1", "192.0.2.1", "2001:db8::1", "2001:db8::1"});
+    EXPECT_TRUE(gate.Enter(At("192.0.2.9")).has_value());
+    EXPECT_TRUE(gate.Enter(At("2001:db8::9")).has_value());
+    TimeOut(gate, {"192.0.2.2", "2001:db8::2"});
+    EXPECT_TRUE(gate.Enter(At("192.0.2.9")).has_value());
+    EXPECT_TRUE(gate.Enter(At("2001:db8::9")).has_value());
+    TimeOut(gate, {"192.0.2.3", "2001:db8::3"});
+    EXPECT_FALSE(gate.Enter(At("192.0.2.9")).has_value());
+    EXPECT_FALSE(gate.Enter(At("2001:db8::9")).has_value());
+}
+
+TEST_F(LookupGateTest, RemembersAsManySlowNetworksAsLookupsCanFindInItsMemory) {
+    LookupGate gate = MakeGate(LookupLimits{2, 8, 8, 8});
+    for (int network = 0; network < 4096; ++network) {
+        const std::string prefix =
+            "10." + std::to_string(network / 256) + "." + std::to_string(network % 256) + ".";
+        for (const char* host : {"1", "2", "3"}) {
+            gate.Enter(At(prefix + host))->MarkSlow();
+        }
+    }
+    EXPECT_FALSE(gate.Enter(At("10.0.0.9")).has_value());
+    EXPECT_FALSE(gate.Enter(At("10.15.255.9")).has_value());
+}
+
+TEST_F(LookupGateTest, ABurstOfNewNetworksLeavesTheLookupsOfNetworksWhoseDnsAnswered) {
+    LookupGate gate = MakeGate(LookupLimitsFor(64));  // 48 in all, 12 new of each family
+    const std::vector<std::string> networks{"198.51.100.1", "2001:db8:aaaa:1::1"};
+    std::list<LookupGate::Pass> answered;
+    EXPECT_EQ(LetIn(gate, networks, answered), 2);
+    answered.clear();
+    now_ += 599s;
+    std::vector<std::string> newV6;
+    std::vector<std::string> newV4;
+    for (int i = 0; i < 1000; ++i) {
+        newV6.push_back("2001:db8:" + std::to_string(1000 + i) + "::1");
+        newV4.push_back("10." + std::to_string(i % 250) + "." + std::to_string(i / 250) + ".1");
+    }
+    std::list<LookupGate::Pass> attack;
+    EXPECT_EQ(LetIn(gate, newV6, attack), 12);
+    // IPv6 networks, which cost an attacker nothing, take nothing of IPv4's share.
+    EXPECT_EQ(LetIn(gate, newV4, attack), 12);
+    std::vector<std::string> fromAnswered;
+    for (int host = 2; host < 100; ++host) {
+        fromAnswered.push_back((host % 2 ? "198.51.100." : "2001:db8:aaaa:1::") +
+                               std::to_string(host));
+    }
+    EXPECT_EQ(LetIn(gate, fromAnswered, answered), 4);  // two at once for each network
+    answered.clear();
+    // Trust lasts as long as the gate's: past it, those networks are new ones again.
+    now_ += 600s;
+    EXPECT_EQ(LetIn(gate, networks, answered), 0);
+}
+
+TEST_F(LookupGateTest, AnsweredNetworksShareHalfTheLookupsWhileNewOnesHoldTheirShare) {
+    LookupGate gate = MakeGate(LookupLimits{2, 48, 12, 6});
+    std::vector<std::string> answered;
+    for (int network = 0; network < 30; ++network) {
+        answered.push_back("198." + std::to_string(network) + ".100.1");
+    }
+    std::list<LookupGate::Pass> passes;
+    for (const std::string& network : answered) {
+        EXPECT_EQ(LetIn(gate, {network}, passes), 1);
+        passes.clear();
+    }
+    std::vector<std::string> newV6;
+    std::vector<std::string> newV4;
+    for (int i = 0; i < 100; ++i) {
+        newV6.push_back("2001:db8:" + std::to_string(1000 + i) + "::1");
+        newV4.push_back("10." + std::to_string(i) + ".0.1");
+    }
+    EXPECT_EQ(LetIn(gate, newV6, passes), 12);
+    EXPECT_EQ(LetIn(gate, newV4, passes), 12);
+    EXPECT_EQ(LetIn(gate, answered, passes), 24);
+}
+
+TEST_F(LookupGateTest, LimitsTheNewNetworksOfOne16Or48) {
+    LookupGate gate = MakeGate(LookupLimits{2, 48, 12, 6});
+    std::list<LookupGate::Pass> passes;
+    EXPECT_EQ(LetIn(gate, {"203.0.200.1"}, passes), 1);
+    passes.clear();  // answered: trusted from now on
+    std::vector<std::string> one48;
+    std::vector<std::string> one16;
+    for (int network = 0; network < 20; ++network) {
+        one48.push_back("2001:db8:1:" + std::to_string(network) + "::1");
+        one16.push_back("203.0." + std::to_string(network) + ".1");
+    }
+    EXPECT_EQ(LetIn(gate, one48, passes), 6);
+    EXPECT_EQ(LetIn(gate, one16, passes), 6);
+    EXPECT_EQ(LetIn(gate, {"2001:db8:2::1", "203.1.0.1", "203.0.200.2"}, passes), 3);
+    passes.front().MarkSlow();
+    passes.pop_front();
+    EXPECT_EQ(LetIn(gate, one48, passes), 1);
+}
+
+TEST_F(LookupGateTest, KeepsCountsOnlyForNetworksWithLookupsRunning) {
+    LookupGate gate = MakeGate(LookupLimits{2, 3, 3, 3});
+    std::list<LookupGate::Pass> passes;
+    EXPECT_EQ(LetIn(gate, {"192.0.2.1", "192.0.2.2", "198.51.100.1"}, passes), 3);
+    std::vector<std::string> turnedAway;
+    for (int network = 0; network < 100; ++network) {
+        turnedAway.push_back("10.0." + std::to_string(network) + ".1");
+    }
+    EXPECT_EQ(LetIn(gate, turnedAway, passes), 0);
+    EXPECT_EQ(gate.NetworksLookingUp(), 2U);
+    // The first of a network's two lookups to end leaves the other counted.
+    passes.pop_front();
+    EXPECT_EQ(gate.NetworksLookingUp(), 2U);
+    EXPECT_EQ(LetIn(gate, {"192.0.2.3", "192.0.2.4"}, passes), 1);
+    passes.clear();
+    EXPECT_EQ(gate.NetworksLookingUp(), 0U);
+}
+
 TEST(LookupLimitsTest, LeaveAQuarterOfTheWorkersFreeAndTwoPerNetwork) {
     const LookupLimits shipped = LookupLimitsFor(64);
     EXPECT_EQ(shipped.total, 48U);
@@ -89,9 +237,18 @@ TEST(LookupLimitsTest, LeaveAQuarterOfTheWorkersFreeAndTwoPerNetwork) {
     const LookupLimits one = LookupLimitsFor(1);
     EXPECT_EQ(one.total, 1U);
     EXPECT_EQ(one.perNetwork, 1U);
+    EXPECT_EQ(one.newPerFamily, 1U);
+    EXPECT_EQ(one.newPerWideNetwork, 1U);
+    EXPECT_EQ(shipped.newPerFamily, 12U);
+    EXPECT_EQ(shipped.newPerWideNetwork, 6U);
+    EXPECT_EQ(LookupLimitsFor(2).total, 2U);
     EXPECT_EQ(LookupLimitsFor(4).total, 3U);
-    EXPECT_THROW(LookupGate(LookupLimits{0, 4}, 60s, [] { return std::chrono::steady_clock::now(); }),
-                 std::invalid_argument);
+    EXPECT_EQ(LookupLimitsFor(7).total, 6U);
+    const auto now = [] { return std::chrono::steady_clock::now(); };
+    for (const LookupLimits none : {LookupLimits{0, 4, 4, 4}, LookupLimits{2, 0, 4, 4},
+                                    LookupLimits{2, 4, 0, 4}, LookupLimits{2, 4, 4, 0}}) {
+        EXPECT_THROW(LookupGate(none, 60s, 600s, now), std::invalid_argument);
+    }
 }
 
 }  // namespace

@@ -57,8 +57,12 @@ std::string UdpSocket::Endpoint() const {
     return "127.0.0.1:" + std::to_string(port());
 }
 
-DelayingDnsRelay::DelayingDnsRelay(std::uint16_t upstreamPort, std::chrono::milliseconds delay)
-    : upstreamPort_(upstreamPort), delay_(delay), receiver_([this] { ReceiveQueries(); }) {}
+DelayingDnsRelay::DelayingDnsRelay(std::uint16_t upstreamPort, std::chrono::milliseconds delay,
+                                   int lost)
+    : upstreamPort_(upstreamPort),
+      delay_(delay),
+      lost_(lost),
+      receiver_([this] { ReceiveQueries(); }) {}
 
 DelayingDnsRelay::~DelayingDnsRelay() {
     stopping_ = true;
@@ -77,7 +81,9 @@ void DelayingDnsRelay::ReceiveQueries() {
         const ssize_t received = recvfrom(listening_.fd(), query.data(), query.size(), 0,
                                           reinterpret_cast<sockaddr*>(client.data()),
                                           &clientLength);
-        if (received > 0) {
+        if (received > 0 && lost_ > 0) {
+            --lost_;
+        } else if (received > 0) {
             query.resize(static_cast<std::size_t>(received));
             client.resize(clientLength);
             relays_.emplace_back(&DelayingDnsRelay::RelayAfterDelay, this, std::move(query),

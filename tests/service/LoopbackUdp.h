@@ -26,10 +26,12 @@ private:
 };
 
 // Passes every query on to an upstream server and its answer back, each after a delay;
-// a server that answers, but slowly.
+// a server that answers, but slowly. The first `lost` queries it drops, as a network that
+// loses packets does.
 class DelayingDnsRelay {
 public:
-    DelayingDnsRelay(std::uint16_t upstreamPort, std::chrono::milliseconds delay);
+    DelayingDnsRelay(std::uint16_t upstreamPort, std::chrono::milliseconds delay,
+                     int lost = 0);
     ~DelayingDnsRelay();
     DelayingDnsRelay(const DelayingDnsRelay&) = delete;
     DelayingDnsRelay& operator=(const DelayingDnsRelay&) = delete;
@@ -43,6 +45,7 @@ private:
     UdpSocket listening_;
     std::uint16_t upstreamPort_;
     std::chrono::milliseconds delay_;
+    int lost_;  // touched only by receiver_
     std::atomic<bool> stopping_{false};
     std::vector<std::thread> relays_;  // touched only by receiver_
     std::thread receiver_;

@@ -8,7 +8,7 @@ namespace {
 TEST(RequestBodyTest, DiscardsAsManyBytesAsTheLengthSays) {
     EXPECT_EQ(BodyBytesToDiscard("0"), 0u);
     EXPECT_EQ(BodyBytesToDiscard("13"), 13u);
-    EXPECT_EQ(BodyBytesToDiscard("1048576"), kMaxDiscardedBody);
+    EXPECT_EQ(BodyBytesToDiscard("1048576"), 1048576u);
 }
 
 TEST(RequestBodyTest, DiscardsNothingWithoutAPlainDecimalLength) {
@@ -19,8 +19,9 @@ TEST(RequestBodyTest, DiscardsNothingWithoutAPlainDecimalLength) {
 }
 
 TEST(RequestBodyTest, DiscardsAtMostTheLimitHoweverLongTheBody) {
-    EXPECT_EQ(BodyBytesToDiscard("1048577"), kMaxDiscardedBody);
-    EXPECT_EQ(BodyBytesToDiscard("99999999999999999999999999"), kMaxDiscardedBody);
+    EXPECT_EQ(kMaxDiscardedBody, 1048576u);
+    EXPECT_EQ(BodyBytesToDiscard("1048577"), 1048576u);
+    EXPECT_EQ(BodyBytesToDiscard("99999999999999999999999999"), 1048576u);
 }
 
 }  // namespace

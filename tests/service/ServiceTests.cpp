@@ -32,7 +32,7 @@ protected:
     FakeResolver resolver_;
     std::chrono::steady_clock::time_point now_{};
     ServiceMemory memory_{AnswerCache(16, 60s, [this] { return now_; }),
-                          LookupGate(LookupLimits{2, 3}, 60s, [this] { return now_; })};
+                          LookupGate(LookupLimits{2, 3, 3, 3}, 60s, 600s, [this] { return now_; })};
 };
 
 TEST_F(ServiceTest, AnswersGetWithAddressAndConfirmedName) {
@@ -111,25 +111,27 @@ TEST_F(ServiceTest, WithACacheAsksDnsOncePerAddressAndLifetime) {
     EXPECT_EQ(resolver_.reverseQueries, 3);
 }
 
-TEST_F(ServiceTest, AnswersANetworkWhoseDnsRanOutOfTimeWithoutDnsUntilItsAnswerWouldExpire) {
-    resolver_.silent = {"198.51.100.1", "2001:db8:5:6::1"};
+TEST_F(ServiceTest, AnswersANetworkWhereSeveralLookupsRanOutOfTimeWithoutDnsForAWhile) {
+    const std::vector<std::string> slow{"198.51.100.1", "198.51.100.2", "198.51.100.3",
+                                        "2001:db8:5:6::1", "2001:db8:5:6::2", "2001:db8:5:6::3"};
+    resolver_.silent.insert(slow.begin(), slow.end());
     Service service = Cached();
-    for (const char* slow : {"198.51.100.1", "2001:db8:5:6::1"}) {
-        EXPECT_EQ(service.Respond(Get(slow)), AnswerResponse(slow, slow, BodyWanted::Yes));
+    for (const std::string& caller : slow) {
+        EXPECT_EQ(service.Respond(Get(caller)), AnswerResponse(caller, caller, BodyWanted::Yes));
     }
-    EXPECT_EQ(resolver_.reverseQueries, 2);
+    EXPECT_EQ(resolver_.reverseQueries, 6);
     // Neighbours in the same /24 and /64 cost no lookup; other networks still do.
     for (const char* neighbour : {"198.51.100.254", "2001:db8:5:6:ffff::9"}) {
         EXPECT_EQ(service.Respond(Get(neighbour)),
                   AnswerResponse(neighbour, neighbour, BodyWanted::Yes));
     }
-    EXPECT_EQ(resolver_.reverseQueries, 2);
+    EXPECT_EQ(resolver_.reverseQueries, 6);
     service.Respond(Get("198.51.101.1"));
     service.Respond(Get("2001:db8:5:7::1"));
-    EXPECT_EQ(resolver_.reverseQueries, 4);
+    EXPECT_EQ(resolver_.reverseQueries, 8);
     now_ += 60s;
     service.Respond(Get("198.51.100.254"));
-    EXPECT_EQ(resolver_.reverseQueries, 5);
+    EXPECT_EQ(resolver_.reverseQueries, 9);
 }
 
 TEST_F(ServiceTest, AnswersWithoutDnsOnceTheLimitOfLookupsAtOnceIsReached) {

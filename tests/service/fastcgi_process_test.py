@@ -69,6 +69,36 @@ class SilentDns:
             self.socket.settimeout(max(deadline - time.monotonic(), 0.01))
             names.add(question_name(self.socket.recv(4096)))
 
+    def names_asked(self):
+        """The names of the questions that have come and not been read yet."""
+        names = set()
+        self.socket.setblocking(False)
+        try:
+            while True:
+                names.add(question_name(self.socket.recv(4096)))
+        except BlockingIOError:
+            return names
+
+
+def closed_dns_port():
+    """A loopback UDP port with nothing on it: every question is refused at once."""
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as released:
+        released.bind(("127.0.0.1", 0))
+        return "127.0.0.1:%d" % released.getsockname()[1]
+
+
+def get(address, **params):
+    return dict({"REQUEST_METHOD": "GET", "REMOTE_ADDR": address}, **params)
+
+
+def answer(address):
+    return (b"Status: 200 OK\r\nContent-Type: text/plain; charset=us-ascii\r\n"
+            b"Cache-Control: no-store\r\n\r\n%s\n%s\n" % (address.encode(), address.encode()))
+
+
+def reverse_name(address):
+    return ".".join(reversed(address.split("."))) + ".in-addr.arpa"
+
 
 class FastCgiProcess(unittest.TestCase):
     def test_a_failure_to_accept_ends_it_with_a_failure_status_and_the_reason(self):
@@ -84,29 +114,98 @@ class FastCgiProcess(unittest.TestCase):
         self.assertNotEqual(status, 0)
         self.assertIn("ipx.cgi: IPX_WORKERS is not a whole number from 1 to 256", errors)
 
-    def test_sigterm_ends_it_once_the_requests_in_hand_are_answered(self):
+    def test_each_stop_signal_ends_it_once_the_requests_in_hand_are_answered(self):
+        for stop in (signal.SIGTERM, signal.SIGUSR1, signal.SIGINT):
+            with self.subTest(signal=stop.name):
+                self.check_stop_signal(stop)
+
+    def check_stop_signal(self, stop):
         # DNS that never answers holds each request for the whole DNS budget.
         dns = SilentDns(self)
         responder = Responder(self, {"IPX_DNS_SERVER": dns.endpoint})
         replies = []
 
         def ask(address):
-            replies.append(fastcgi_client.ask(responder.path, {
-                "REQUEST_METHOD": "GET", "REMOTE_ADDR": address}, timeout=PATIENCE))
+            replies.append(fastcgi_client.ask(responder.path, get(address), timeout=PATIENCE))
 
         callers = [threading.Thread(target=ask, args=("192.0.2.%d" % i,)) for i in (1, 2)]
         for caller in callers:
             caller.start()
         # Both requests are in hand once both reverse lookups have been asked.
         dns.wait_for_questions(2)
-        responder.process.send_signal(signal.SIGTERM)
+        responder.process.send_signal(stop)
         for caller in callers:
             caller.join()
         status, _ = responder.ended()
         self.assertEqual(status, 0)
-        self.assertEqual(sorted(replies), [
-            b"Status: 200 OK\r\nContent-Type: text/plain; charset=us-ascii\r\n"
-            b"Cache-Control: no-store\r\n\r\n192.0.2.%d\n192.0.2.%d\n" % (i, i) for i in (1, 2)])
+        self.assertEqual(sorted(replies), [answer("192.0.2.%d" % i) for i in (1, 2)])
+
+    def test_with_one_worker_two_callers_are_answered_one_after_the_other(self):
+        # The second caller's request waits for the only worker, then for its own lookup.
+        dns = SilentDns(self)
+        responder = Responder(self, {"IPX_DNS_SERVER": dns.endpoint, "IPX_WORKERS": "1"})
+        finished = []
+
+        def ask(address):
+            reply = fastcgi_client.ask(responder.path, get(address), timeout=PATIENCE)
+            finished.append((address, reply))
+
+        first = threading.Thread(target=ask, args=("192.0.2.1",))
+        first.start()
+        dns.wait_for_questions(1)
+        second = threading.Thread(target=ask, args=("198.51.100.1",))
+        second.start()
+        first.join()
+        second.join()
+        self.assertEqual(finished, [("192.0.2.1", answer("192.0.2.1")),
+                                    ("198.51.100.1", answer("198.51.100.1"))])
+
+    def test_a_web_server_that_keeps_its_end_open_does_not_hold_up_the_next_request(self):
+        responder = Responder(self, {"IPX_DNS_SERVER": closed_dns_port(), "IPX_WORKERS": "1"})
+        reply, kept = fastcgi_client.ask_and_keep_open(responder.path, get("192.0.2.1"))
+        self.addCleanup(kept.close)
+        self.assertEqual(reply, answer("192.0.2.1"))
+        # Bytes still coming on the first connection, as from a web server that has more to
+        # pass on, would keep a worker that waits for its end from ever taking the next.
+        done = threading.Event()
+
+        def keep_sending():
+            try:
+                while not done.wait(0.2):
+                    kept.send(b"\0")
+            except OSError:
+                pass
+
+        sender = threading.Thread(target=keep_sending)
+        sender.start()
+        try:
+            reply = fastcgi_client.ask(responder.path, get("192.0.2.2"), timeout=PATIENCE)
+        finally:
+            done.set()
+            sender.join()
+        self.assertEqual(reply, answer("192.0.2.2"))
+
+    def test_a_body_of_two_mebibytes_is_answered(self):
+        responder = Responder(self, {"IPX_DNS_SERVER": closed_dns_port()})
+        body = b"x" * (2 << 20)
+        reply = fastcgi_client.ask(responder.path, get("192.0.2.1", CONTENT_LENGTH=str(len(body))),
+                                   timeout=PATIENCE, body=body)
+        self.assertEqual(reply, answer("192.0.2.1"))
+
+    def test_a_network_where_three_lookups_timed_out_is_answered_without_dns(self):
+        # Each worker's requests share the answers and the gate's memory of slow networks.
+        dns = SilentDns(self)
+        responder = Responder(self, {"IPX_DNS_SERVER": dns.endpoint})
+        for address in ("192.0.2.1", "192.0.2.2", "192.0.2.3"):
+            reply = fastcgi_client.ask(responder.path, get(address), timeout=PATIENCE)
+            self.assertEqual(reply, answer(address))
+        self.assertEqual(dns.names_asked() - {reverse_name("192.0.2.%d" % i) for i in (1, 2, 3)},
+                         set())
+        # A neighbour, and a caller whose answer is kept, cost no question.
+        for address in ("192.0.2.4", "192.0.2.1"):
+            reply = fastcgi_client.ask(responder.path, get(address), timeout=PATIENCE)
+            self.assertEqual(reply, answer(address))
+        self.assertEqual(dns.names_asked(), set())
 
 
 if __name__ == "__main__":

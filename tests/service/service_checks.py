@@ -6,7 +6,10 @@ with .port and .stop(). It may set caller, the IPv4 loopback address it asks fro
 caller_answer, and server_answers. With tls, a client ssl.SSLContext, every check asks
 over the server's .tls_port instead."""
 import os
+import selectors
+import socket
 import threading
+import time
 
 from dns_gate import DnsGate
 from http_client import ask
@@ -29,13 +32,26 @@ REFUSED_REQUESTS = {
     "an unknown method": ("FOO", None),
 }
 
+# Lookups that a web server may answer itself with 400 before ipx.cgi runs.
+ODD_LOOKUPS = {
+    "GET with a body": {"body": b"abc"},
+    "HEAD with a body": {"method": "HEAD", "body": b"abc"},
+    "%00 in the query": {"target": "/cgi-bin/ipx.cgi?a=%00"},
+    "%0a in the query": {"target": "/cgi-bin/ipx.cgi?a=%0a"},
+}
+
+# Paths that start like ipx.cgi's and must not reach it.
+OTHER_PATHS = ("/cgi-bin/ipx.cgix", "/cgi-bin/ipx.cgi/extra", "/cgi-bin/ipx.cgi/")
+
 # Header names that lighttpd, and CGI's rules, turn into the same variable as
 # X-Forwarded-For: a caller's own, which a proxy in front may pass on unchanged.
 ALIASES = ("X_Forwarded_For", "X.Forwarded.For", "X-Forwarded_For")
 
 # Callers in networks of their own (loopback, so the test can ask from them) that the
-# test's dnsmasq names, for lookups that must all run at once.
-AT_ONCE = ["127.1.%d.1" % network for network in range(16)]
+# test's dnsmasq names, for lookups that must all run at once: as many as ipx.cgi's gate
+# lets networks it has not seen answer look up at once (12 of 64 workers), each in a /16
+# of its own, since one /16 gets no more than 6 of those.
+AT_ONCE = ["127.%d.0.1" % network for network in range(16, 28)]
 
 
 def synthesized_answer(address):
@@ -85,6 +101,8 @@ class ServiceChecks(AnswerAssertions):
     caller_answer = LOOPBACK_ANSWER
     # Names from REFUSED_REQUESTS that the web server answers itself, with its status.
     server_answers = {}
+    # Names from ODD_LOOKUPS that the web server answers itself, with its status.
+    server_refuses = {}
 
     @classmethod
     def setUpClass(cls):
@@ -123,6 +141,25 @@ class ServiceChecks(AnswerAssertions):
                     self.assertEqual(reply.header("Cache-Control"), [])
                 else:
                     self.assertRefused(reply)
+
+    def test_odd_lookups_are_answered_unless_the_server_refuses_them_first(self):
+        for name, request in ODD_LOOKUPS.items():
+            by_server = name in self.server_refuses
+            with self.subTest(request=name, answered_by="web server" if by_server else "ipx.cgi"):
+                reply = self.ask_over_ipv4(**request)
+                if by_server:
+                    self.assertEqual(reply.status, self.server_refuses[name])
+                    self.assertEqual(reply.header("Cache-Control"), [])
+                else:
+                    wanted = b"" if request.get("method") == "HEAD" else self.caller_answer
+                    self.assertAnswer(reply, wanted)
+
+    def test_only_the_path_itself_reaches_ipx_cgi(self):
+        for target in OTHER_PATHS:
+            with self.subTest(target=target):
+                reply = self.ask_over_ipv4(target=target)
+                self.assertEqual(reply.status, "404 Not Found")
+                self.assertEqual(reply.header("Cache-Control"), [])
 
     def test_a_body_over_a_kilobyte_is_refused_before_ipx_cgi_runs(self):
         reply = self.ask_over_ipv4(method="POST", body=b"x" * 4096)
@@ -253,3 +290,106 @@ class ProxyChecks(AnswerAssertions):
             with self.subTest(header=header):
                 reply = self.ask_the_proxied(["X-Forwarded-For: " + header])
                 self.assertOutcome(reply, self.nameless_answer)
+
+
+# Slow callers from one address: requests whose headers never end, and bodies that stop
+# after a few bytes. A few hundred show the mechanism; the shipped files hold thousands.
+SLOW_CALLER = "127.0.0.2"
+HALF_SENT = 300
+SLOW_BODIES = 40
+SLOW_BODY_LENGTH = 1000
+# Every web server's own timeouts are 60 s or longer; the shipped ones are 10 s (Apache's
+# up to 20 s while bytes keep coming, which they do not here).
+CUT_OFF_WITHIN = 25
+
+
+def slow_connection(port, request):
+    connection = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    connection.bind((SLOW_CALLER, 0))
+    connection.connect(("127.0.0.1", port))
+    connection.sendall(request)
+    connection.setblocking(False)
+    return connection
+
+
+def half_sent_request():
+    return b"GET /cgi-bin/ipx.cgi HTTP/1.1\r\nHost: ipx.test\r\nUser-Agent: slow"
+
+
+def slow_body_request():
+    return (b"POST /cgi-bin/ipx.cgi HTTP/1.1\r\nHost: ipx.test\r\nContent-Length: %d\r\n\r\n"
+            b"ip=192.0.2" % SLOW_BODY_LENGTH)
+
+
+class HeldConnections:
+    """Open connections, each watched until the server has closed it; what each got."""
+
+    def __init__(self):
+        self.selector = selectors.DefaultSelector()
+        self.received = {}
+
+    def add(self, connection, kind):
+        self.received[connection] = (kind, bytearray())
+        self.selector.register(connection, selectors.EVENT_READ)
+
+    def open_ones(self):
+        return len(self.selector.get_map())
+
+    def watch(self, seconds):
+        """Reads what comes and closes what the server closed, for up to seconds or until
+        every connection is closed."""
+        deadline = time.monotonic() + seconds
+        while self.open_ones() and (left := deadline - time.monotonic()) > 0:
+            for key, _ in self.selector.select(min(left, 1)):
+                self.read(key.fileobj)
+
+    def read(self, connection):
+        try:
+            chunk = connection.recv(65536)
+        except BlockingIOError:
+            return
+        except OSError:
+            chunk = b""
+        if chunk:
+            self.received[connection][1].extend(chunk)
+            return
+        self.selector.unregister(connection)
+        connection.close()
+
+    def answered(self, kind, status):
+        """How many of kind got an answer with that status."""
+        return sum(1 for sort, data in self.received.values()
+                   if sort == kind and data.startswith(b"HTTP/1.1 " + status.encode()))
+
+    def close(self):
+        for connection in list(self.selector.get_map().values()):
+            connection.fileobj.close()
+        self.selector.close()
+
+
+class SlowConnectionChecks(AnswerAssertions):
+    """HALF_SENT requests whose headers never end and SLOW_BODIES bodies that stop, all
+    from SLOW_CALLER, while the caller is answered; the server cuts them off within
+    CUT_OFF_WITHIN seconds. The class provides start_server(**environment) and may set
+    slow_bodies_let_in, the web server's cap on requests at once per address."""
+    slow_bodies_let_in = None
+
+    def test_half_sent_requests_and_slow_bodies_hold_no_caller_up(self):
+        server = self.start_server()
+        self.addCleanup(server.stop)
+        held = HeldConnections()
+        self.addCleanup(held.close)
+        for _ in range(HALF_SENT):
+            held.add(slow_connection(server.port, half_sent_request()), "half-sent")
+        for _ in range(SLOW_BODIES):
+            held.add(slow_connection(server.port, slow_body_request()), "slow body")
+        for attempt in range(3):
+            with self.subTest(caller_while_held=attempt):
+                self.assertAnswer(ask("127.0.0.1", server.port), LOOPBACK_ANSWER)
+            held.watch(0.5)
+        if self.slow_bodies_let_in is not None:
+            self.assertEqual(held.answered("slow body", "429"),
+                             SLOW_BODIES - self.slow_bodies_let_in)
+        held.watch(CUT_OFF_WITHIN)
+        self.assertEqual(held.open_ones(), 0, "connections the server still holds")
+        self.assertEqual(held.answered("half-sent", "200"), 0)

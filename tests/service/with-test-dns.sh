@@ -19,7 +19,7 @@ trap cleanup EXIT
 port=$(/usr/bin/python3 "$here/free_port.py" udp)
 # 192.0.2.10 and 2001:db8::10 confirm; 192.0.2.11 points at a name that does not lead
 # back; 192.0.2.12 has no PTR; 192.0.2.13 has a malformed one; loopback confirms both ways,
-# and every 127.1.X.Y as 127-1-X-Y.synth.kestrin.test.
+# and every 127.W.X.Y from 127.16.0.0 to 127.31.255.255 as 127-W-X-Y.synth.kestrin.test.
 "$dnsmasq_local" start "$work" "$port" \
     --local=/kestrin.test/ --local=/2.0.192.in-addr.arpa/ \
     --local=/8.b.d.0.1.0.0.2.ip6.arpa/ --local=/127.in-addr.arpa/ \
@@ -30,6 +30,6 @@ port=$(/usr/bin/python3 "$here/free_port.py" udp)
     --ptr-record=13.2.0.192.in-addr.arpa,bad_name.kestrin.test \
     --host-record=loopback.kestrin.test,127.0.0.1,::1 \
     --host-record=caller.kestrin.test,127.0.0.3 \
-    --synth-domain=synth.kestrin.test,127.1.0.0/16
+    --synth-domain=synth.kestrin.test,127.16.0.0/12
 
 IPX_TEST_DNS_SERVER=127.0.0.1:$port "$@"
