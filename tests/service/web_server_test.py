@@ -53,10 +53,13 @@ class ThisServer:
                            cls.certificates and cls.certificates.dir)
 
 
+# lighttpd refuses a body with GET or HEAD, and control characters in the query.
+REFUSES = dict.fromkeys(ODD_LOOKUPS, "400 Bad Request") if SERVER == "lighttpd" else {}
+
+
 class ServiceOverHttp(ThisServer, ServiceChecks, unittest.TestCase):
     server_answers = ANSWERS
-    # lighttpd refuses a body with GET or HEAD, and control characters in the query.
-    server_refuses = dict.fromkeys(ODD_LOOKUPS, "400 Bad Request") if SERVER == "lighttpd" else {}
+    server_refuses = REFUSES
 
 
 class BehindAProxy(ThisServer, ProxyChecks, unittest.TestCase):
@@ -96,6 +99,7 @@ class RateLimit(ThisServer, RateLimitChecks, unittest.TestCase):
 
 class ServiceOverHttps(OverHttps, ThisServer, ServiceChecks, TlsChecks, unittest.TestCase):
     server_answers = ANSWERS
+    server_refuses = REFUSES
 
 
 class BehindAProxyOverHttps(OverHttps, BehindAProxy):
