@@ -47,7 +47,7 @@ const std::map<std::string, std::set<std::string>> kXpSp3Exports = {
     {"kernel32.dll",
      {"CloseHandle", "CreateEventW", "CreateFileW", "CreateMutexW", "CreateThread",
       "DeleteCriticalSection", "DeleteFileW", "DuplicateHandle", "EnterCriticalSection",
-      "ExitThread", "FreeLibrary", "GetCurrentProcess", "GetCurrentThread",
+      "ExitProcess", "ExitThread", "FreeLibrary", "GetCurrentProcess", "GetCurrentThread",
       "GetCurrentThreadId", "GetEnvironmentVariableW", "GetExitCodeThread", "GetLastError",
       "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress", "GetProcessHeap",
       "GetStartupInfoW", "GetTickCount", "HeapAlloc", "HeapFree", "InitializeCriticalSection",
@@ -78,10 +78,7 @@ const std::map<std::string, std::set<std::string>> kXpSp3Exports = {
       "InternetOpenUrlW", "InternetOpenW", "InternetQueryDataAvailable", "InternetReadFile",
       "InternetSetOptionW"}},
     {"msvcrt.dll",
-     {"__p__commode", "__p__fmode", "__p__wcmdln", "__set_app_type", "__setusermatherr",
-      "__wgetmainargs", "__winitenv", "_amsg_exit", "_cexit", "_initterm", "_iob", "_onexit",
-      "abort", "calloc", "exit", "fprintf", "free", "fwrite", "malloc", "memchr", "memcpy",
-      "memmove", "signal", "strlen", "strncmp", "vfprintf", "wcslen"}},
+     {"memchr", "memcpy", "memmove", "memset", "wcslen"}},
 };
 
 struct ImportedFunction {
