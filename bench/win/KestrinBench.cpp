@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cwctype>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -22,6 +21,7 @@
 #include "DownloadJob.h"
 #include "Handles.h"
 #include "KestrinProcess.h"
+#include "LinuxCpuTime.h"
 #include "WinTestSupport.h"
 #include "resource.h"
 
@@ -31,6 +31,8 @@ using kestrin::UniqueInternet;
 using kestrin::UniqueKernelHandle;
 using kestrin::test::HttpGetText;
 using kestrin::test::KestrinProcess;
+using kestrin::test::LinuxCpuMs;
+using kestrin::test::LinuxProcFolder;
 using kestrin::test::kKestrinExe;
 using kestrin::test::ProgramFile;
 using kestrin::test::ReadBody;
@@ -78,62 +80,6 @@ void PrintSamples(const char* key, const std::vector<double>& values) {
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
     std::printf("%s.min %.3f\n%s.max %.3f\n%s.n %zu\n", key, values.empty() ? 0 : *low, key,
                 values.empty() ? 0 : *high, key, values.size());
-}
-
-std::string ReadWholeFile(const std::wstring& path) {
-    kestrin::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file) return bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
-        bytes.append(chunk, got);
-    return bytes;
-}
-
-// Wine's GetProcessTimes does not follow another process's CPU time (it reported 700 ms for
-// a bare window that Linux had run for 50 ms), so idle CPU is read from Linux: the process
-// behind a Wine program is the one /proc/N/cmdline names by the program's Windows path.
-std::wstring LinuxProcFolder(const std::wstring& windowsPath) {
-    std::string wanted(windowsPath.size(), '\0');
-    for (std::size_t i = 0; i < windowsPath.size(); ++i)
-        wanted[i] = static_cast<char>(windowsPath[i] < 128 ? windowsPath[i] : L'?');
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
-    if (find == INVALID_HANDLE_VALUE) return {};
-    std::wstring found;
-    do {
-        if (!iswdigit(entry.cFileName[0])) continue;
-        const std::wstring folder = std::wstring(L"Z:\\proc\\") + entry.cFileName;
-        const std::string commandLine = ReadWholeFile(folder + L"\\cmdline");
-        if (_stricmp(commandLine.c_str(), wanted.c_str()) == 0) found = folder;
-    } while (found.empty() && FindNextFileW(find, &entry));
-    FindClose(find);
-    return found;
-}
-
-// User and system time of the whole Linux process, threads that ended included; Linux
-// counts it in 10 ms steps.
-double LinuxCpuMs(const std::wstring& procFolder) {
-    if (procFolder.empty()) return -1;
-    const std::string stat = ReadWholeFile(procFolder + L"\\stat");
-    const std::size_t afterName = stat.rfind(')');
-    if (afterName == std::string::npos) return -1;
-    // After "pid (name)": state is field 3, utime field 14, stime field 15.
-    std::vector<std::string> fields;
-    std::size_t at = afterName + 2;
-    while (at < stat.size() && fields.size() < 13) {
-        const std::size_t end = stat.find(' ', at);
-        fields.push_back(stat.substr(at, end - at));
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
-    if (fields.size() < 13) return -1;
-    constexpr double kMsPerClockTick = 10.0;  // USER_HZ is 100 on Linux
-    return static_cast<double>(std::stoull(fields[11]) + std::stoull(fields[12])) *
-           kMsPerClockTick;
 }
 
 bool BoxesFilled(const KestrinProcess& p) {

@@ -13,10 +13,10 @@ namespace kestrin::test {
 
 class ProgramFixture : public ::testing::Test {
 protected:
-    // Starts kestrin.exe with the server answering `firstReply`; true once it shows.
-    bool Start(const wchar_t* firstReply = L"two") {
+    // Starts the program with the server answering `firstReply`; true once it shows.
+    bool Start(const wchar_t* firstReply = L"two", const ProgramFile& program = kKestrinExe) {
         ChooseServerReply(firstReply);
-        kestrin_.emplace(temp_.path());
+        kestrin_.emplace(program, temp_.path());
         return kestrin_->WaitUntilShown();
     }
 
