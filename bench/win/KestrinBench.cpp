@@ -157,6 +157,15 @@ void PrintHoldings(const std::string& key, const KestrinProcess& program,
     std::printf("%s.linux_cpu %.3f\n", key.c_str(), LinuxCpuMs(linuxFolder));
 }
 
+// Emptied boxes that are filled again show that a lookup has run since.
+void EmptyBoxes(const KestrinProcess& p) {
+    for (int id : {IDC_T_PUBLIC, IDC_T_HOST}) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(p.Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""),
+                            SMTO_NORMAL, 5000, &ignored);
+    }
+}
+
 void RunCycles(HWND button, int count) {
     for (int i = 0; i < count; ++i) TimedCycle(button);
 }
@@ -193,6 +202,35 @@ bool MeasureStartUp(const Options& options, const TempFolder& temp) {
     return true;
 }
 
+// From a resume message, as Windows sends it on waking, to both boxes filled again: the
+// quiet period, then one lookup cycle. The boxes are emptied before each run. All runs
+// end before the copy's first timer tick, which would fill the boxes too.
+bool MeasureResume(const Options& options, const TempFolder& temp) {
+    constexpr WPARAM kResumeAutomatic = 0x12;  // PBT_APMRESUMEAUTOMATIC
+    KestrinProcess p(kKestrinExe, temp.path());
+    if (!p.WaitUntilShown(BoxesFilled, kShowTimeoutMs, kShowPollMs)) {
+        std::fputs("kestrin.exe did not show its answers\n", stderr);
+        return false;
+    }
+    const double timerStart = NowMs();  // Kestrin sets its timer just before showing
+    std::vector<double> waits;
+    for (int run = 0; run < options.runs; ++run) {
+        EmptyBoxes(p);
+        const double start = NowMs();
+        PostMessageW(p.window(), WM_POWERBROADCAST, kResumeAutomatic, 0);
+        if (!kestrin::test::WaitFor([&] { return BoxesFilled(p); }, kShowTimeoutMs,
+                                    kShowPollMs)) {
+            std::fputs("kestrin.exe did not look up after a resume\n", stderr);
+            return false;
+        }
+        waits.push_back(NowMs() - start);
+    }
+    PrintCount("resume.before_first_tick",
+               NowMs() - timerStart < kestrin::kRefreshIntervalMs ? 1 : 0);
+    PrintSamples("resume.kestrin_ms", waits);
+    return true;
+}
+
 int Run(const Options& options) {
     const std::wstring url = kestrin::kLookupUrl;
     std::printf("url %ls\nrefresh_ms %u\n", url.c_str(), kestrin::kRefreshIntervalMs);
@@ -202,6 +240,7 @@ int Run(const Options& options) {
     }
     const TempFolder temp(L"kestrin-bench");
     if (!MeasureStartUp(options, temp)) return 1;
+    if (!MeasureResume(options, temp)) return 1;
 
     // One copy of each, side by side, for memory, cycles and idling.
     KestrinProcess kestrinExe(kKestrinExe, temp.path());
@@ -256,11 +295,7 @@ int Run(const Options& options) {
     ShowWindow(bare.window(), SW_HIDE);
     kestrin::test::WaitFor([&] { return !IsWindowVisible(kestrinExe.window()); });
     PrintCount("idle.hidden", IsWindowVisible(kestrinExe.window()) ? 0 : 1);
-    for (int id : {IDC_T_PUBLIC, IDC_T_HOST}) {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(kestrinExe.Control(id), WM_SETTEXT, 0,
-                            reinterpret_cast<LPARAM>(L""), SMTO_NORMAL, 5000, &ignored);
-    }
+    EmptyBoxes(kestrinExe);
     PrintCount("idle.linux_process_found", !kestrinProc.empty() && !bareProc.empty() ? 1 : 0);
     const double idleStart = NowMs();
     const double kestrinCpu = CpuMs(kestrinExe.process());
