@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cwctype>
 #include <cwchar>
 #include <string>
 #include <utility>
@@ -27,6 +26,7 @@
 #include "Handles.h"
 #include "InProcessLookup.h"
 #include "KestrinProcess.h"
+#include "LinuxCpuTime.h"
 #include "WinTestSupport.h"
 #include "resource.h"
 
@@ -37,6 +37,8 @@ using kestrin::UniqueKernelHandle;
 using kestrin::bench::InProcessLookup;
 using kestrin::test::HttpGetText;
 using kestrin::test::KestrinProcess;
+using kestrin::test::LinuxCpuMs;
+using kestrin::test::LinuxProcFolder;
 using kestrin::test::kKestrinExe;
 using kestrin::test::ProgramFile;
 using kestrin::test::ReadBody;
@@ -96,62 +98,6 @@ void PrintSamples(const char* key, const std::vector<double>& values) {
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
     std::printf("%s.min %.3f\n%s.max %.3f\n%s.n %zu\n", key, values.empty() ? 0 : *low, key,
                 values.empty() ? 0 : *high, key, values.size());
-}
-
-std::string ReadWholeFile(const std::wstring& path) {
-    kestrin::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    if (!file) return bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
-        bytes.append(chunk, got);
-    return bytes;
-}
-
-// Wine's GetProcessTimes does not follow another process's CPU time (it reported 700 ms for
-// a bare window that Linux had run for 50 ms), so idle CPU is read from Linux: the process
-// behind a Wine program is the one /proc/N/cmdline names by the program's Windows path.
-std::wstring LinuxProcFolder(const std::wstring& windowsPath) {
-    std::string wanted(windowsPath.size(), '\0');
-    for (std::size_t i = 0; i < windowsPath.size(); ++i)
-        wanted[i] = static_cast<char>(windowsPath[i] < 128 ? windowsPath[i] : L'?');
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
-    if (find == INVALID_HANDLE_VALUE) return {};
-    std::wstring found;
-    do {
-        if (!iswdigit(entry.cFileName[0])) continue;
-        const std::wstring folder = std::wstring(L"Z:\\proc\\") + entry.cFileName;
-        const std::string commandLine = ReadWholeFile(folder + L"\\cmdline");
-        if (_stricmp(commandLine.c_str(), wanted.c_str()) == 0) found = folder;
-    } while (found.empty() && FindNextFileW(find, &entry));
-    FindClose(find);
-    return found;
-}
-
-// User and system time of the whole Linux process, threads that ended included; Linux
-// counts it in 10 ms steps.
-double LinuxCpuMs(const std::wstring& procFolder) {
-    if (procFolder.empty()) return -1;
-    const std::string stat = ReadWholeFile(procFolder + L"\\stat");
-    const std::size_t afterName = stat.rfind(')');
-    if (afterName == std::string::npos) return -1;
-    // After "pid (name)": state is field 3, utime field 14, stime field 15.
-    std::vector<std::string> fields;
-    std::size_t at = afterName + 2;
-    while (at < stat.size() && fields.size() < 13) {
-        const std::size_t end = stat.find(' ', at);
-        fields.push_back(stat.substr(at, end - at));
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
-    if (fields.size() < 13) return -1;
-    constexpr double kMsPerClockTick = 10.0;  // USER_HZ is 100 on Linux
-    return static_cast<double>(std::stoull(fields[11]) + std::stoull(fields[12])) *
-           kMsPerClockTick;
 }
 
 bool BoxesFilled(const KestrinProcess& p) {
@@ -229,6 +175,15 @@ void PrintHoldings(const std::string& key, const KestrinProcess& program,
     std::printf("%s.linux_cpu %.3f\n", key.c_str(), LinuxCpuMs(linuxFolder));
 }
 
+// Emptied boxes that are filled again show that a lookup has run since.
+void EmptyBoxes(const KestrinProcess& p) {
+    for (int id : {IDC_T_PUBLIC, IDC_T_HOST}) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(p.Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""),
+                            SMTO_NORMAL, 5000, &ignored);
+    }
+}
+
 void RunCycles(HWND button, int count) {
     for (int i = 0; i < count; ++i) TimedCycle(button);
 }
@@ -265,6 +220,35 @@ bool MeasureStartUp(const Options& options, const TempFolder& temp) {
     return true;
 }
 
+// From a resume message, as Windows sends it on waking, to both boxes filled again: the
+// quiet period, then one lookup cycle. The boxes are emptied before each run. All runs
+// end before the copy's first timer tick, which would fill the boxes too.
+bool MeasureResume(const Options& options, const TempFolder& temp) {
+    constexpr WPARAM kResumeAutomatic = 0x12;  // PBT_APMRESUMEAUTOMATIC
+    KestrinProcess p(kKestrinExe, temp.path());
+    if (!p.WaitUntilShown(BoxesFilled, kShowTimeoutMs, kShowPollMs)) {
+        std::fputs("kestrin.exe did not show its answers\n", stderr);
+        return false;
+    }
+    const double timerStart = NowMs();  // Kestrin sets its timer just before showing
+    std::vector<double> waits;
+    for (int run = 0; run < options.runs; ++run) {
+        EmptyBoxes(p);
+        const double start = NowMs();
+        PostMessageW(p.window(), WM_POWERBROADCAST, kResumeAutomatic, 0);
+        if (!kestrin::test::WaitFor([&] { return BoxesFilled(p); }, kShowTimeoutMs,
+                                    kShowPollMs)) {
+            std::fputs("kestrin.exe did not look up after a resume\n", stderr);
+            return false;
+        }
+        waits.push_back(NowMs() - start);
+    }
+    PrintCount("resume.before_first_tick",
+               NowMs() - timerStart < kestrin::kRefreshIntervalMs ? 1 : 0);
+    PrintSamples("resume.kestrin_ms", waits);
+    return true;
+}
+
 int Run(const Options& options) {
     const std::wstring url = kestrin::kLookupUrl;
     std::printf("url %ls\nrefresh_ms %u\n", url.c_str(), kestrin::kRefreshIntervalMs);
@@ -274,6 +258,7 @@ int Run(const Options& options) {
     }
     const TempFolder temp(L"kestrin-bench");
     if (!MeasureStartUp(options, temp)) return 1;
+    if (!MeasureResume(options, temp)) return 1;
 
     // One copy of each, side by side, for memory, cycles and idling.
     KestrinProcess kestrinExe(kKestrinExe, temp.path());
@@ -328,11 +313,7 @@ int Run(const Options& options) {
     ShowWindow(bare.window(), SW_HIDE);
     kestrin::test::WaitFor([&] { return !IsWindowVisible(kestrinExe.window()); });
     PrintCount("idle.hidden", IsWindowVisible(kestrinExe.window()) ? 0 : 1);
-    for (int id : {IDC_T_PUBLIC, IDC_T_HOST}) {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(kestrinExe.Control(id), WM_SETTEXT, 0,
-                            reinterpret_cast<LPARAM>(L""), SMTO_NORMAL, 5000, &ignored);
-    }
+    EmptyBoxes(kestrinExe);
     PrintCount("idle.linux_process_found", !kestrinProc.empty() && !bareProc.empty() ? 1 : 0);
     const double idleStart = NowMs();
     const double kestrinCpu = CpuMs(kestrinExe.process());

@@ -81,6 +81,7 @@ bool frmMain::Load() {
     lookup_.emplace(lookupUrl_, replyFile_.data());
     RefreshInfo();
     SetTimer(hwnd_, kRefreshTimer, kRefreshIntervalMs, nullptr);
+    WatchNetwork();
     return true;
 }
 
@@ -153,9 +154,21 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnMouseDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
     case WM_TIMER:
-        if (wParam == kRefreshTimer) RefreshInfo();
+        if (wParam == kRefreshTimer) OnRefreshTimer();
         if (wParam == kIconRetryTimer && trayIcon_) trayIcon_->OnRetryTimer();
+        if (wParam == kFreshnessTimer) OnFreshnessTimer();
         return 0;
+    case WM_POWERBROADCAST:
+        OnPowerBroadcast(wParam);
+        return TRUE;
+    case WM_KESTRIN_ADDRESS_CHANGED:
+        OnNetworkChanged();
+        return 0;
+#ifdef KESTRIN_TEST_SEAMS
+    case WM_KESTRIN_TEST_SIGNAL_ADDRESS_EVENT:
+        OnTestSignalAddressEvent();
+        return 0;
+#endif
     case WM_CTLCOLORSTATIC:
         return OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
@@ -258,18 +271,23 @@ void frmMain::OnEndSession(bool ending) {
 void frmMain::OnDestroy() {
     trayIcon_.reset();  // the icon goes before the window
     KillTimer(hwnd_, kRefreshTimer);
+    StopWatchingNetwork();
     PostQuitMessage(0);
 }
 
-void frmMain::RefreshInfo() {
+CycleOutcome frmMain::RefreshInfo() {
     WinLookupPort port(t_public, t_host, kDownloadDeadlineMs);
-    lookup_->Run(port);
+    return lookup_->Run(port);
+}
+
+void frmMain::OnRefreshTimer() {
+    AfterOtherLookup(RefreshInfo());
 }
 
 void frmMain::btn_refresh_Click() {
     const bool hadFocus = GetFocus() == btn_refresh;
     EnableWindow(btn_refresh, FALSE);
-    RefreshInfo();
+    AfterOtherLookup(RefreshInfo());
     EnableWindow(btn_refresh, TRUE);
     if (hadFocus) SetFocus(btn_refresh);  // disabling it dropped the focus
 }

@@ -5,12 +5,15 @@
 
 #include <optional>
 
+#include "AddressChangeWatch.h"
+#include "Freshness.h"
 #include "Handles.h"
 #include "IconExchangeWin.h"
 #include "Layout.h"
 #include "LookupCycle.h"
 #include "Memory.h"
 #include "Pictures.h"
+#include "SuspendResumeNotification.h"
 
 namespace kestrin {
 
@@ -33,6 +36,11 @@ public:
     void IconLoad();
     void IconModify();
 
+    // What the message loop waits for beside messages: signalled when the IPv4 addresses
+    // changed; nullptr when there is nothing to wait for.
+    HANDLE AddressChangeEvent() const noexcept;
+    void OnAddressChangeEvent();
+
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -54,11 +62,23 @@ private:
     void OnEndSession(bool ending);
     void OnDestroy();
 
-    void RefreshInfo();
+    CycleOutcome RefreshInfo();
+    void OnRefreshTimer();
     void btn_refresh_Click();
     void img_close_Click();
     void m_Show_Click();
     void m_Exit_Click();
+
+    // Looking up again after a resume or an address change (frmMainFreshness.cpp).
+    static constexpr UINT_PTR kFreshnessTimer = 3;
+    void WatchNetwork();
+    void StopWatchingNetwork();
+    void OnPowerBroadcast(WPARAM event);
+    void OnNetworkChanged();
+    void OnFreshnessTimer();
+    void AfterOtherLookup(CycleOutcome outcome);
+    void ArmFreshnessTimer();
+    void OnTestSignalAddressEvent();
 
     HINSTANCE instance_;
     const wchar_t* lookupUrl_;
@@ -86,6 +106,10 @@ private:
     HeapArray<wchar_t> TempDir;
     HeapArray<wchar_t> replyFile_;
     std::optional<LookupCycle> lookup_;
+
+    Freshness freshness_;
+    std::optional<SuspendResumeNotification> suspendResume_;
+    std::optional<AddressChangeWatch> addressWatch_;
 };
 
 }  // namespace kestrin

@@ -10,14 +10,25 @@
 
 namespace {
 
-int RunMessageLoop(HWND window) {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(window, &msg)) continue;  // Tab moves between the controls
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+// Dispatches every message there is, then sleeps until the next one or until the window's
+// address-change event is signalled: both are waited for on this one thread.
+int RunMessageLoop(kestrin::frmMain& window) {
+    const HWND dialog = window.hWnd();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+            if (IsDialogMessageW(dialog, &msg)) continue;  // Tab moves between the controls
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        HANDLE event = window.AddressChangeEvent();
+        const DWORD count = event ? 1 : 0;
+        const DWORD woke = MsgWaitForMultipleObjects(count, &event, FALSE, INFINITE, QS_ALLINPUT);
+        if (count == 1 && woke == WAIT_OBJECT_0) window.OnAddressChangeEvent();
+        // A wait that fails must not turn the loop into a spin: wait on messages alone.
+        if (woke == WAIT_FAILED) MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
     }
-    return static_cast<int>(msg.wParam);
 }
 
 }  // namespace
@@ -32,5 +43,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     kestrin::frmMain window(instance, lookupUrl);
     if (!window.Load()) return 1;
     window.Show();
-    return RunMessageLoop(window.hWnd());
+    return RunMessageLoop(window);
 }

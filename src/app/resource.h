@@ -20,6 +20,11 @@
 #define KESTRIN_WINDOW_CLASS L"Kestrin.frmMain"
 // The notification icon's callback: a private message, never a real pointer movement.
 #define WM_KESTRIN_TRAY (WM_APP + 1)
+// Posted by the IPv6 address-change callback, from a system thread.
+#define WM_KESTRIN_ADDRESS_CHANGED (WM_APP + 2)
+// Test builds only: the window signals its own IPv4 address-change event, as Windows
+// does on a change. Addresses cannot be changed under Wine, where the tests run.
+#define WM_KESTRIN_TEST_SIGNAL_ADDRESS_EVENT (WM_APP + 3)
 
 #define IDB_STRIP_TOP 10
 #define IDB_STRIP_BOTTOM 11

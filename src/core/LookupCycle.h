@@ -39,6 +39,10 @@ concept LookupPort = requires(Port& port, const wchar_t* text, const Answers& an
     port.ShowAnswers(answers);
 };
 
+// How a cycle ended: skipped (another one was running), its download failed (the last
+// answers stay), or the reply was shown.
+enum class CycleOutcome { Skipped, DownloadFailed, Shown };
+
 class LookupCycle {
 public:
     // Both texts are NUL-terminated and outlive the cycle.
@@ -46,12 +50,12 @@ public:
         : url_(url), replyFile_(replyFile) {}
 
     // Runs one cycle unless one is already running (a timer tick or a click that
-    // arrives while the download waits must not share the file); returns whether it ran.
+    // arrives while the download waits must not share the file).
     template <LookupPort Port>
-    bool Run(Port& port);
+    CycleOutcome Run(Port& port);
 
 private:
-    void RunSteps(auto& port);
+    CycleOutcome RunSteps(auto& port);
 
     const wchar_t* url_;
     const wchar_t* replyFile_;
@@ -59,22 +63,22 @@ private:
 };
 
 template <LookupPort Port>
-bool LookupCycle::Run(Port& port) {
-    if (running_) return false;
+CycleOutcome LookupCycle::Run(Port& port) {
+    if (running_) return CycleOutcome::Skipped;
     running_ = true;
-    RunSteps(port);
+    const CycleOutcome outcome = RunSteps(port);
     running_ = false;
-    return true;
+    return outcome;
 }
 
-void LookupCycle::RunSteps(auto& port) {
+CycleOutcome LookupCycle::RunSteps(auto& port) {
     port.ForgetCachedReply(url_);
-    if (!port.Download(url_, replyFile_)) return;
+    if (!port.Download(url_, replyFile_)) return CycleOutcome::DownloadFailed;
     // No memory to read into counts as a failed download: the last answers stay.
-    if (const auto reply = port.ReadReply(replyFile_)) {
-        port.ShowAnswers(AnswersFromReply(std::string_view(*reply)));
-    }
+    const auto reply = port.ReadReply(replyFile_);
+    if (reply) port.ShowAnswers(AnswersFromReply(std::string_view(*reply)));
     port.DeleteReply(replyFile_);
+    return reply ? CycleOutcome::Shown : CycleOutcome::DownloadFailed;
 }
 
 }  // namespace kestrin

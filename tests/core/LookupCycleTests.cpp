@@ -8,6 +8,7 @@
 
 #include "LookupCycle.h"
 
+using kestrin::CycleOutcome;
 using kestrin::LookupCycle;
 
 namespace {
@@ -69,7 +70,7 @@ TEST(LookupCycle, SuccessfulDownloadIsReadShownAndDeletedInThatOrder) {
     port.reply = "198.51.100.2\nhost.example\n";
     LookupCycle cycle(kUrl.c_str(), kFile.c_str());
 
-    EXPECT_TRUE(cycle.Run(port));
+    EXPECT_EQ(cycle.Run(port), CycleOutcome::Shown);
 
     EXPECT_EQ(port.steps, (std::vector<std::wstring>{L"forget " + kUrl,
                                                      L"download " + kUrl + L" -> " + kFile,
@@ -85,7 +86,7 @@ TEST(LookupCycle, FailedDownloadChangesNothingAndTouchesNoFile) {
     port.downloadSucceeds = false;
     LookupCycle cycle(kUrl.c_str(), kFile.c_str());
 
-    cycle.Run(port);
+    EXPECT_EQ(cycle.Run(port), CycleOutcome::DownloadFailed);
 
     EXPECT_EQ(port.steps.size(), 2u);
     EXPECT_TRUE(port.shown.empty());
@@ -95,7 +96,7 @@ TEST(LookupCycle, UnreadableReplyShowsBothFallbacksAndStillDeletes) {
     RecordingPort port;  // ReadReply gives the empty text, as for a vanished file
     LookupCycle cycle(kUrl.c_str(), kFile.c_str());
 
-    cycle.Run(port);
+    EXPECT_EQ(cycle.Run(port), CycleOutcome::Shown) << "the fallbacks are an answer";
 
     ASSERT_EQ(port.shown.size(), 1u);
     EXPECT_EQ(port.shown[0].address, "<unable to parse ip adress>");
@@ -108,7 +109,7 @@ TEST(LookupCycle, NoMemoryToReadIntoKeepsTheLastAnswersAndStillDeletes) {
     port.reply = std::nullopt;
     LookupCycle cycle(kUrl.c_str(), kFile.c_str());
 
-    cycle.Run(port);
+    EXPECT_EQ(cycle.Run(port), CycleOutcome::DownloadFailed);
 
     EXPECT_TRUE(port.shown.empty());
     EXPECT_EQ(port.steps.back(), L"delete " + kFile);
@@ -118,14 +119,15 @@ TEST(LookupCycle, ACycleRequestedWhileOneRunsIsSkippedAndLaterOnesRunAgain) {
     RecordingPort port;
     port.reply = "1.1.1.1\nh\n";
     LookupCycle cycle(kUrl.c_str(), kFile.c_str());
-    bool nestedRan = true;
-    port.duringDownload = [&] { nestedRan = cycle.Run(port); };
+    CycleOutcome nested = CycleOutcome::Shown;
+    port.duringDownload = [&] { nested = cycle.Run(port); };
 
-    EXPECT_TRUE(cycle.Run(port));
-    EXPECT_FALSE(nestedRan);
+    EXPECT_EQ(cycle.Run(port), CycleOutcome::Shown);
+    EXPECT_EQ(nested, CycleOutcome::Skipped);
     EXPECT_EQ(port.shown.size(), 1u);
 
     port.downloadSucceeds = false;
-    EXPECT_TRUE(cycle.Run(port));
-    EXPECT_TRUE(cycle.Run(port)) << "a failed cycle must not leave the guard set";
+    EXPECT_EQ(cycle.Run(port), CycleOutcome::DownloadFailed);
+    EXPECT_EQ(cycle.Run(port), CycleOutcome::DownloadFailed)
+        << "a failed cycle must not leave the guard set";
 }

@@ -57,6 +57,7 @@ const std::map<std::string, std::set<std::string>> kXpSp3Exports = {
       "SetUnhandledExceptionFilter", "Sleep", "TerminateThread", "TlsGetValue",
       "VerSetConditionMask", "VerifyVersionInfoW", "VirtualProtect", "VirtualQuery",
       "WaitForMultipleObjects", "WaitForSingleObject", "WideCharToMultiByte", "WriteFile"}},
+    {"iphlpapi.dll", {"CancelIPChangeNotify", "NotifyAddrChange"}},
     {"msimg32.dll", {"TransparentBlt"}},
     {"shell32.dll", {"Shell_NotifyIconA"}},
     {"user32.dll",

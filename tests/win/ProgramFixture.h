@@ -13,7 +13,7 @@ namespace kestrin::test {
 
 class ProgramFixture : public ::testing::Test {
 protected:
-    // Starts kestrin.exe with the server answering `firstReply`; true once it shows.
+    // Starts the program with the server answering `firstReply`; true once it shows.
     bool Start(const wchar_t* firstReply = L"two", const ProgramFile& program = kKestrinExe) {
         ChooseServerReply(firstReply);
         kestrin_.emplace(program, temp_.path());

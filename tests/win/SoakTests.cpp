@@ -1,12 +1,15 @@
-// Thousands of lookup cycles against a server that answers at random, stalls included:
-// after every cycle the boxes hold exactly what the rules say, no reply file remains, and
-// the program's GDI, USER and kernel objects and its threads do not grow.
+// Thousands of lookup cycles against a server that answers at random, stalls included,
+// with resumes and address changes now and then between them, whose lookups and retries
+// come on their own: after every cycle the boxes hold exactly what the rules say, no
+// reply file remains, and the program's GDI, USER and kernel objects and its threads do
+// not grow.
 // KESTRIN_SOAK_CYCLES sets the count.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -21,6 +24,24 @@ std::vector<std::string> RepliesServedSince(std::size_t first) {
     std::vector<std::string> names;
     for (std::string name; std::getline(lines, name);) names.push_back(name);
     return names;
+}
+
+// Now and then, at random, what the computer tells the program on waking or when its
+// addresses change (the test build signals its own address-change event on a message).
+void MaybeNetworkEvent(HWND window, std::minstd_rand& chance) {
+    switch (chance() % 8) {
+    case 0:
+        PostMessageW(window, WM_POWERBROADCAST, 0x12, 0);  // PBT_APMRESUMEAUTOMATIC
+        break;
+    case 1:
+        PostMessageW(window, WM_POWERBROADCAST, 0x7, 0);  // PBT_APMRESUMESUSPEND
+        break;
+    case 2:
+        PostMessageW(window, WM_KESTRIN_TEST_SIGNAL_ADDRESS_EVENT, 0, 0);
+        break;
+    default:
+        break;
+    }
 }
 
 int SoakCycles() {
@@ -54,8 +75,10 @@ TEST_F(Soak, BoxesFollowTheRulesAndNothingGrowsOverManyRandomCycles) {
     ChooseServerReply(L"random:2026");
 
     KestrinProcess::Resources settled{};
+    std::minstd_rand chance(2026);
     const int cycles = SoakCycles();
     for (int cycle = 1; cycle <= cycles; ++cycle) {
+        MaybeNetworkEvent(Main(), chance);
         DWORD_PTR ignored = 0;
         // Returns once the click's whole cycle has run; timer cycles may come between.
         ASSERT_TRUE(SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 30000, &ignored));

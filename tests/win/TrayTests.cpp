@@ -122,6 +122,29 @@ TEST_F(Tray, ExitFromTheMenuEndsTheProgramAndRemovesTheIcon) {
     EXPECT_FALSE(IconShown());
 }
 
+// The lookup a resume asks for, and its retries while the service fails, are timers of
+// the window's: the menu, a drag and Exit go on as ever meanwhile.
+TEST_F(Tray, MenuDragAndExitWorkWhileAResumesLookupOrItsRetryIsPending) {
+    ChooseServerReply(L"e500");
+    Send(WM_POWERBROADCAST, 0x12);  // PBT_APMRESUMEAUTOMATIC
+    Click(icon_, Button::Right);
+    ASSERT_TRUE(WaitForMenu());
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitForNoMenu());
+    const POINT before = WindowPlace();
+    Drag(200, 10, 40, 30);
+    EXPECT_EQ(WindowPlace().x - before.x, 40);
+    EXPECT_EQ(WindowPlace().y - before.y, 30);
+
+    Sleep(3500);  // past the quiet period: the failed lookup's retry is pending
+    Click(icon_, Button::Right);
+    ASSERT_TRUE(WaitForMenu());
+    PressKey(VK_UP);  // the last row: Exit
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(kestrin_->WaitForExit());
+    EXPECT_FALSE(IconShown());
+}
+
 TEST_F(Tray, OnlyDoubleClickAndRightReleaseActAmongTheIconsMouseMessages) {
     Hide();
     for (UINT message = 0x200; message <= 0x209; ++message) {
