@@ -5,6 +5,7 @@
 
 #include "Cable.h"
 #include "Globe.h"
+#include "Palette.h"
 #include "Supersampler.h"
 
 namespace kestrin::art {
@@ -13,6 +14,9 @@ namespace {
 
 constexpr int kSamplesPerAxis = 8;
 constexpr int kSmallestDetailedSize = 32;
+// The frames for 125 and 150 % keep to half a colour table: at their size no one sees the
+// difference, and the smaller tables keep the program under 48 KiB.
+constexpr std::size_t kAddedFramePalette = 128;
 
 // The disc is centred on a pixel centre and just under a whole number of pixels across, so
 // its top, bottom and sides each get a flat run of pixels rather than a lone bump.
@@ -80,7 +84,11 @@ Image DrawGlobeIcon(int size) {
 
 std::vector<Image> DrawGlobeIconSizes() {
     std::vector<Image> images;
-    for (int size : kGlobeIconSizes) images.push_back(DrawGlobeIcon(size));
+    for (int size : kGlobeIconSizes) {
+        const bool added = size == 20 || size == 24 || size == 40;
+        images.push_back(added ? WithPaletteOf(DrawGlobeIcon(size), kAddedFramePalette)
+                               : DrawGlobeIcon(size));
+    }
     return images;
 }
 
