@@ -106,7 +106,8 @@ bool frmMain::CreateWindowHidden() {
 }
 
 SIZE frmMain::OuterSize(int dpi) const {
-    const SIZE inner{layout::Scale(layout::kInnerWidth, dpi), layout::Scale(layout::kInnerHeight, dpi)};
+    const SIZE inner{layout::Scale(layout::kInnerWidth, dpi),
+                     layout::Scale(layout::kInnerHeight, dpi)};
     return OuterSizeForDpi(inner, kWindowStyle, kWindowExStyle, dpi);
 }
 

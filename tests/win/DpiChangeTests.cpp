@@ -41,7 +41,8 @@ protected:
         RECT now;
         GetWindowRect(Main(), &now);
         RECT suggested{now.left, now.top, now.left + size.cx, now.top + size.cy};
-        SendMessageW(Main(), kDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        SendMessageW(Main(), kDpiChanged, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
         PumpUntilPainted(Main());
         return suggested;
     }

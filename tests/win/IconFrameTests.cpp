@@ -30,7 +30,8 @@ std::vector<std::uint32_t> DrawnPixels(HICON icon, int size) {
     BITMAPINFO format{};
     format.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    const UniqueBitmap canvas(CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueBitmap canvas(
+        CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
     HDC dc = CreateCompatibleDC(nullptr);
     const HGDIOBJ previous = SelectObject(dc, canvas.get());
     const RECT all{0, 0, size, size};
@@ -54,7 +55,8 @@ TEST(ProgramIcon, LoadsAFrameDrawnAtEachSmallIconSizeFrom100To200Percent) {
         const int frameId = LookupIconIdFromDirectoryEx(const_cast<BYTE*>(group), TRUE, size,
                                                         size, LR_DEFAULTCOLOR);
         DWORD frameBytes = 0;
-        const BYTE* frame = ResourceBits(self, frameId, MAKEINTRESOURCEW(3), &frameBytes);  // RT_ICON
+        const BYTE* frame =
+            ResourceBits(self, frameId, MAKEINTRESOURCEW(3), &frameBytes);  // RT_ICON
         ASSERT_NE(frame, nullptr);
         EXPECT_EQ(reinterpret_cast<const BITMAPINFOHEADER*>(frame)->biWidth, size);
 
