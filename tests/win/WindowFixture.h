@@ -18,8 +18,9 @@ int SystemDpi();
 // Runs this thread's messages until none waits and every part of the window has painted.
 void PumpUntilPainted(HWND window);
 
-// The window's picture as first built at 96, 120 or 144 DPI, with both boxes filled with
-// the server's "two" reply; nothing when there is none for that DPI.
+// The window's reference picture at 96, 120 or 144 DPI, taken from a window started at that
+// DPI with both boxes filled with the server's "two" reply (the screenshot the window tests
+// save, as PNG); nothing when there is none for that DPI.
 std::optional<ScreenCapture> ReferencePicture(int dpi);
 
 class ShownWindow : public ::testing::Test {
