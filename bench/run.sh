@@ -149,6 +149,17 @@ section_bytes() {
       for (i = 0; i < n; i++) print names[i], (i + 1 < n ? offs[i + 1] : size) - offs[i]
     }'
 }
+# The frames of an .ico file from its directory: "16 px 824 bytes, 20 px ...".
+icon_frames() {
+  local count i width bytes out=
+  count=$(od -An -t u2 -j 4 -N 2 "$1")
+  for ((i = 0; i < count; i++)); do
+    width=$(od -An -t u1 -j $((6 + 16 * i)) -N 1 "$1")
+    bytes=$(od -An -t u4 -j $((6 + 16 * i + 8)) -N 4 "$1")
+    out+="${out:+, }$(( width == 0 ? 256 : width )) px $((bytes)) bytes"
+  done
+  echo "$out"
+}
 exe_bytes=$(stat -c %s "$bin/kestrin.exe")
 bare_bytes=$(stat -c %s "$bin/bare-window.exe")
 section_bytes "$bin/kestrin.exe" >"$results/sections.txt"
@@ -171,6 +182,9 @@ while read -r kind file; do
   [ -n "$path" ] || { rsrc_parts+="${rsrc_parts:+, }$file (not found)"; continue; }
   bytes=$(stat -c %s "$path")
   part="$file $(calc 'printf "%.1f KiB", b / 1024' -v b="$bytes")"
+  if [ "$kind" = ICON ]; then
+    part="$file $bytes bytes: $(icon_frames "$path")"
+  fi
   if [ "$kind" = BITMAP ]; then
     bytes=$((bytes - 14))
     read -r width height < <(od -An -t d4 -j 18 -N 8 "$path")

@@ -5,6 +5,7 @@
 
 #include "Cable.h"
 #include "Globe.h"
+#include "Palette.h"
 #include "Supersampler.h"
 
 namespace kestrin::art {
@@ -13,6 +14,9 @@ namespace {
 
 constexpr int kSamplesPerAxis = 8;
 constexpr int kSmallestDetailedSize = 32;
+// The frames for 125 and 150 % keep to half a colour table: at their size no one sees the
+// difference, and the smaller tables keep the program under 48 KiB.
+constexpr std::size_t kAddedFramePalette = 128;
 
 // The disc is centred on a pixel centre and just under a whole number of pixels across, so
 // its top, bottom and sides each get a flat run of pixels rather than a lone bump.
@@ -25,20 +29,24 @@ Vec2 LeadStart(const CableLayout& cable) {
     return cable.plugFront + cable.direction * (cable.plugLength + cable.bootLength);
 }
 
-// A diagonal plug smears at this size, so it lies level on whole pixels, low on the right of
-// the globe, and the lead turns straight down to the bottom edge.
+// A diagonal plug smears at these sizes, so it lies level on whole pixels, low on the right
+// of the globe, and the lead turns straight down to the bottom edge. The plug grows with the
+// icon by whole pixels; drawn for 16 pixels, its parts are 4 pixels square.
 CableLayout SmallCable(int size, const GlobeLayout& globe) {
     const double s = size;
+    const double grow = s / 16.0;
+    const double plug = std::round(4.0 * grow);
     CableLayout cable;
     cable.direction = {1.0, 0.0};
-    cable.plugFront = {globe.centre.x + 2.5, s - 4.0};
-    cable.plugLength = 4.0;
-    cable.plugWidth = 4.0;
-    cable.leadWidth = 2.6;
+    cable.plugFront = {globe.centre.x + std::round(2.5 * grow - 0.5) + 0.5, s - 2.0 - plug / 2.0};
+    cable.plugLength = plug;
+    cable.plugWidth = plug;
+    cable.leadWidth = 2.6 * grow;
     cable.bootWidth = cable.leadWidth;
     cable.outlineWidth = 1.0;
     const Vec2 start = LeadStart(cable);
-    cable.lead = {start, start + Vec2{2.0, 0.0}, Vec2{s, s}, Vec2{s - 1.5, s + 1.0}};
+    cable.lead = {start, start + Vec2{2.0 * grow, 0.0}, Vec2{s, s},
+                  Vec2{s - 1.5 * grow, s + grow}};
     return cable;
 }
 
@@ -75,7 +83,13 @@ Image DrawGlobeIcon(int size) {
 }
 
 std::vector<Image> DrawGlobeIconSizes() {
-    return {DrawGlobeIcon(16), DrawGlobeIcon(32), DrawGlobeIcon(48)};
+    std::vector<Image> images;
+    for (int size : kGlobeIconSizes) {
+        const bool added = size == 20 || size == 24 || size == 40;
+        images.push_back(added ? WithPaletteOf(DrawGlobeIcon(size), kAddedFramePalette)
+                               : DrawGlobeIcon(size));
+    }
+    return images;
 }
 
 }  // namespace kestrin::art

@@ -18,7 +18,6 @@ struct ColourCount {
 using Box = std::vector<ColourCount>;
 
 constexpr Rgba kBlack = Opaque(0, 0, 0);
-constexpr std::size_t kMaxPaletteEntries = 256;
 
 std::uint32_t Packed(Rgba c) {
     return static_cast<std::uint32_t>(c.r) << 16 | static_cast<std::uint32_t>(c.g) << 8 | c.b;
@@ -118,15 +117,15 @@ int SquaredDistance(Rgba a, Rgba b) {
     return sum;
 }
 
-Palette ChoosePalette(const Image& image) {
+Palette ChoosePalette(const Image& image, std::size_t maxEntries) {
     Box colours = CountOpaqueColours(image);
     Palette palette{kBlack};
     if (colours.empty()) return palette;
-    if (colours.size() < kMaxPaletteEntries) {
+    if (colours.size() < maxEntries) {
         for (const auto& entry : colours) palette.push_back(entry.colour);
         return palette;
     }
-    for (const Box& box : MedianCut(std::move(colours), kMaxPaletteEntries - 1)) {
+    for (const Box& box : MedianCut(std::move(colours), maxEntries - 1)) {
         palette.push_back(MeanColour(box));
     }
     return palette;
@@ -170,9 +169,22 @@ IndexedImage DropUnusedEntries(const Palette& palette, std::vector<std::uint8_t>
 
 }  // namespace
 
-IndexedImage IndexColours(const Image& image) {
-    const Palette palette = ChoosePalette(image);
+IndexedImage IndexColours(const Image& image, std::size_t maxEntries) {
+    const Palette palette = ChoosePalette(image, std::clamp<std::size_t>(maxEntries, 2, 256));
     return DropUnusedEntries(palette, MapPixels(image, palette));
+}
+
+Image WithPaletteOf(const Image& image, std::size_t entries) {
+    const IndexedImage indexed = IndexColours(image, entries);
+    Image reduced(image.width(), image.height(), kTransparent);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.at(x, y).a == 0) continue;
+            const auto i = static_cast<std::size_t>(y * image.width() + x);
+            reduced.set(x, y, indexed.palette[indexed.indices[i]]);
+        }
+    }
+    return reduced;
 }
 
 }  // namespace kestrin::art

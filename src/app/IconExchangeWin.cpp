@@ -68,6 +68,11 @@ void TrayIcon::Modify() {
     Notify(NIM_MODIFY);
 }
 
+void TrayIcon::ChangeIcon(HICON icon) {
+    setup_.icon = icon;
+    Modify();  // an icon still waiting for its add gets the new picture then
+}
+
 void TrayIcon::OnRetryTimer() {
     if (Notify(NIM_ADD) || --retriesLeft_ <= 0) KillTimer(setup_.window, setup_.retryTimer);
 }

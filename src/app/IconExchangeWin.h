@@ -38,6 +38,8 @@ public:
 
     // Applies the icon again; a missing icon is no error here.
     void Modify();
+    // Shows another picture, e.g. one drawn for a new DPI; shared like the first.
+    void ChangeIcon(HICON icon);
     void OnRetryTimer();
     // True when message was the shell's broadcast, which this handled.
     bool OnShellRestart(UINT message);

@@ -1,5 +1,6 @@
 #include "Pictures.h"
 
+#include "Dpi.h"
 #include "Layout.h"
 #include "resource.h"
 
@@ -10,8 +11,6 @@ namespace {
 constexpr int kStripWidth = 1;
 constexpr int kStripHeight = 32;
 constexpr int kCloseSize = 16;
-constexpr int kSmallIcon = 16;
-constexpr int kLargeIcon = 32;
 
 // LoadImage stretches a square picture to the size asked for; at 96 DPI, its own size.
 UniqueBitmap LoadBitmapScaled(HINSTANCE instance, int id, int size, int dpi) {
@@ -27,10 +26,11 @@ UniqueBitmap LoadStripColumn(HINSTANCE instance, int id, int dpi) {
                    layout::Scale(kStripHeight, dpi), LR_CREATEDIBSECTION)));
 }
 
-UniqueIcon LoadIconScaled(HINSTANCE instance, int size, int dpi) {
-    const int scaled = layout::Scale(size, dpi);
+// The icon has a frame for each size Windows asks for up to 150 %, so none is stretched.
+UniqueIcon LoadIconSized(HINSTANCE instance, int metric, int dpi) {
+    const int size = SystemMetricForDpi(metric, dpi);
     return UniqueIcon(static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRIN), IMAGE_ICON, scaled, scaled, 0)));
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTRIN), IMAGE_ICON, size, size, 0)));
 }
 
 }  // namespace
@@ -40,8 +40,8 @@ Pictures LoadPictures(HINSTANCE instance, int dpi) {
     pictures.topStrip = LoadStripColumn(instance, IDB_STRIP_TOP, dpi);
     pictures.bottomStrip = LoadStripColumn(instance, IDB_STRIP_BOTTOM, dpi);
     pictures.closeImage = LoadBitmapScaled(instance, IDB_CLOSE, kCloseSize, dpi);
-    pictures.smallIcon = LoadIconScaled(instance, kSmallIcon, dpi);
-    pictures.largeIcon = LoadIconScaled(instance, kLargeIcon, dpi);
+    pictures.smallIcon = LoadIconSized(instance, SM_CXSMICON, dpi);
+    pictures.largeIcon = LoadIconSized(instance, SM_CXICON, dpi);
     if (pictures.topStrip) pictures.topStripBrush.reset(CreatePatternBrush(pictures.topStrip.get()));
     return pictures;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The window's pictures, loaded once at the size the screen's DPI asks for.
+// The window's pictures at the sizes a DPI asks for, loaded afresh for each DPI.
 
 #include <windows.h>
 

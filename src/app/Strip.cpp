@@ -52,15 +52,16 @@ bool RegisterStripClass(HINSTANCE instance) {
     return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HWND CreateStrip(HWND parent, int id, RECT place, HBITMAP picture) {
-    HWND strip = CreateWindowExW(WS_EX_CONTROLPARENT, kStripClass, L"",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.left, place.top,
-                                 place.right - place.left, place.bottom - place.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
-                                 nullptr);
-    if (strip) SetWindowLongPtrW(strip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
-    return strip;
+HWND CreateStrip(HWND parent, int id) {
+    return CreateWindowExW(WS_EX_CONTROLPARENT, kStripClass, L"",
+                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                           nullptr);
+}
+
+void SetStripPicture(HWND strip, HBITMAP picture) {
+    SetWindowLongPtrW(strip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture));
 }
 
 }  // namespace kestrin

@@ -9,6 +9,8 @@ bool RegisterStripClass(HINSTANCE instance);
 
 // A strip shows its bitmap from its top-left corner, stretched across its width. Presses go through it to
 // the window beneath, and its children's notifications go up to that window too.
-HWND CreateStrip(HWND parent, int id, RECT place, HBITMAP picture);
+HWND CreateStrip(HWND parent, int id);
+// The bitmap stays the caller's; the strip shows it from its next paint.
+void SetStripPicture(HWND strip, HBITMAP picture);
 
 }  // namespace kestrin

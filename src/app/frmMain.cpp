@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "BuildConfig.h"
+#include "Dpi.h"
 #include "Painting.h"
 #include "modWindow.h"
 #include "systray.h"
@@ -28,13 +29,9 @@ constexpr UINT kTrayIconId = 1;
 // No WS_CLIPCHILDREN: the group boxes leave their inside to the window's own white.
 constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME;
 constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
-
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : layout::kBaseDpi;
-}
+// Windows 8.1 and later; the headers for XP do not name them.
+constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
+constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
 // The variable's value ending in a NUL, the empty text when it is not set; false only
 // when there is no memory for it.
@@ -68,8 +65,6 @@ frmMain::~frmMain() {
 }
 
 bool frmMain::Load() {
-    dpi_ = ScreenDpi();
-    pictures_ = LoadPictures(instance_, dpi_);
     if (!CreateWindowHidden()) return false;
     IconLoad();
     AppendVersion(l_text);
@@ -102,16 +97,20 @@ bool frmMain::CreateWindowHidden() {
         RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     if (!registered || !RegisterStripClass(instance_)) return false;
 
-    RECT outer{0, 0, layout::Scale(layout::kInnerWidth, dpi_),
-               layout::Scale(layout::kInnerHeight, dpi_)};
-    AdjustWindowRectEx(&outer, kWindowStyle, FALSE, kWindowExStyle);
-    const int width = outer.right - outer.left;
-    const int height = outer.bottom - outer.top;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    CreateWindowExW(kWindowExStyle, KESTRIN_WINDOW_CLASS, L"", kWindowStyle, left, top, width,
-                    height, nullptr, nullptr, instance_, this);
-    return hwnd_ != nullptr;
+    CreateWindowExW(kWindowExStyle, KESTRIN_WINDOW_CLASS, L"", kWindowStyle, 0, 0, 0, 0, nullptr,
+                    nullptr, instance_, this);
+    if (!hwnd_) return false;
+    const int dpi = ScreenDpi();
+    const SIZE outer = OuterSize(dpi);
+    LayOut(dpi, {(GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2});
+    return true;
+}
+
+SIZE frmMain::OuterSize(int dpi) const {
+    const SIZE inner{layout::Scale(layout::kInnerWidth, dpi),
+                     layout::Scale(layout::kInnerHeight, dpi)};
+    return OuterSizeForDpi(inner, kWindowStyle, kWindowExStyle, dpi);
 }
 
 void frmMain::IconLoad() {
@@ -174,6 +173,12 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
         OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case kDpiChanged:
+        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case kGetDpiScaledSize:  // so that the rectangle Windows then suggests is exactly ours
+        *reinterpret_cast<SIZE*>(lParam) = OuterSize(static_cast<int>(wParam));
+        return TRUE;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
@@ -186,6 +191,12 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (trayIcon_ && trayIcon_->OnShellRestart(message)) return 0;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
+}
+
+// Moved to a monitor of another DPI, or the user changed its scale. Windows 8.1 suggests a
+// rectangle of its own making, so only its corner is taken; the size is always the layout's.
+void frmMain::OnDpiChanged(int dpi, const RECT& suggested) {
+    LayOut(dpi, {suggested.left, suggested.top});
 }
 
 void frmMain::OnTrayCallback(LPARAM lParam) {

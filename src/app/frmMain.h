@@ -46,11 +46,19 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     bool CreateWindowHidden();
-    void CreateFonts();
     void CreateControls();
     HWND AddControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, int id,
-                    const RECT& place, HFONT font, DWORD exStyle = 0);
+                    DWORD exStyle = 0);
+    // Lays the whole window out for a DPI, its outer top-left corner at `corner`: its size,
+    // every control's place and font, the strips, the close picture and the icons, the tray
+    // icon's too. Start-up and a change of DPI both come here.
+    void LayOut(int dpi, POINT corner);
+    void PlaceControls(HFONT windowFont, HFONT boxFont, HFONT labelFont);
+    void ShowPictures(const Pictures& pictures);
     RECT Place(const layout::Box& box) const;
+    SIZE OuterSize(int dpi) const;
+
+    void OnDpiChanged(int dpi, const RECT& suggested);
 
     void OnTrayCallback(LPARAM lParam);
     void OnMouseDown(POINT point);

@@ -40,13 +40,15 @@ TEST_F(ArtFiles, AreExactlyTheFourResources) {
 
 // ---- kestrin.ico
 
-TEST_F(ArtFiles, IconDirectoryListsThree8BitSizes) {
+// The small icon at 100, 125, 150 and 200 % and the large one up to 150 % each have a
+// frame of their own, so Windows never scales one.
+TEST_F(ArtFiles, IconDirectoryListsSix8BitSizes) {
     const DecodedIco ico = DecodeIco(Read("kestrin.ico"));
     EXPECT_EQ(ico.reserved, 0);
     EXPECT_EQ(ico.type, 1);
-    ASSERT_EQ(ico.entries.size(), 3u);
-    const int sizes[] = {16, 32, 48};
-    for (std::size_t i = 0; i < 3; ++i) {
+    const int sizes[] = {16, 20, 24, 32, 40, 48};
+    ASSERT_EQ(ico.entries.size(), std::size(sizes));
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
         const IcoEntry& entry = ico.entries[i];
         EXPECT_EQ(entry.width, sizes[i]);
         EXPECT_EQ(entry.height, sizes[i]);
@@ -60,9 +62,9 @@ TEST_F(ArtFiles, IconDirectoryListsThree8BitSizes) {
 TEST_F(ArtFiles, IconImagesAreClassicDibsThatFillTheFileInOrder) {
     const Bytes bytes = Read("kestrin.ico");
     const DecodedIco ico = DecodeIco(bytes);
-    ASSERT_EQ(ico.images.size(), 3u);
-    std::size_t expectedOffset = 6 + 3 * 16;
-    for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(ico.images.size(), ico.entries.size());
+    std::size_t expectedOffset = 6 + 16 * ico.entries.size();
+    for (std::size_t i = 0; i < ico.entries.size(); ++i) {
         const IcoEntry& entry = ico.entries[i];
         const DibHeaderFields& header = ico.images[i].header;
         const int size = entry.width;
@@ -95,6 +97,11 @@ TEST_F(ArtFiles, IconPalettesHoldTheColoursInUse) {
         }
         // Every entry but the black one for transparent pixels shows somewhere.
         EXPECT_GE(opaqueIndices.size() + 1, image.palette.size()) << image.header.width;
+        // The frames for 125 and 150 % keep to half a table, to keep the program small.
+        const int width = image.header.width;
+        if (width == 20 || width == 24 || width == 40) {
+            EXPECT_LE(image.palette.size(), 128u) << width;
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "ColourTraits.h"
@@ -109,12 +110,29 @@ TEST_P(GlobeIconSize, HighlightSitsUpperLeft) {
     EXPECT_LT(brightestY, GetParam() / 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, GlobeIconSize, ::testing::Values(16, 32, 48));
+INSTANTIATE_TEST_SUITE_P(Sizes, GlobeIconSize, ::testing::ValuesIn(kGlobeIconSizes));
 
-TEST(GlobeIcon, ComesInTheThreeWindowsSizes) {
+TEST(GlobeIcon, ComesInEverySizeWindowsAsksForUpTo150Percent) {
     std::vector<int> sizes;
     for (const Image& image : DrawGlobeIconSizes()) sizes.push_back(image.width());
-    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48}));
+}
+
+// The frames of 20 and 24 pixels are drawn for their size, not the 16-pixel picture with a
+// margin: the light-grey plug and lead grow with the icon.
+TEST(GlobeIcon, SmallCableGrowsWithTheIcon) {
+    int previousWidth = 0;
+    for (int size : {16, 20, 24}) {
+        const Image icon = DrawGlobeIcon(size);
+        int plugWidth = 0;
+        for (int x = size / 2; x < size; ++x) {
+            int lightRun = 0;
+            for (int y = size / 2; y < size; ++y) lightRun += IsLightGrey(icon.at(x, y));
+            plugWidth = std::max(plugWidth, lightRun);
+        }
+        EXPECT_GT(plugWidth, previousWidth) << size;
+        previousWidth = plugWidth;
+    }
 }
 
 }  // namespace

@@ -76,5 +76,25 @@ TEST(Palette, EveryEntryIsUsedBySomePixel) {
     }
 }
 
+TEST(Palette, PictureReducedToAPaletteKeepsItsShapeAndCloseColours) {
+    Image image = ColourRamp();
+    image.set(5, 7, kTransparent);
+    const Image reduced = WithPaletteOf(image, 128);
+    std::set<std::uint32_t> colours;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const Rgba pixel = reduced.at(x, y);
+            EXPECT_EQ(pixel.a, image.at(x, y).a) << x << "," << y;
+            if (pixel.a == 0) continue;
+            colours.insert(static_cast<std::uint32_t>(pixel.r << 16 | pixel.g << 8 | pixel.b));
+            EXPECT_LE(LargestChannelError(pixel, image.at(x, y)), 40) << x << "," << y;
+        }
+    }
+    EXPECT_LE(colours.size(), 128u);
+    EXPECT_GE(colours.size(), 100u);
+    // Encoded again, it needs no larger palette, however many colours it had.
+    EXPECT_LE(IndexColours(reduced).palette.size(), 128u);
+}
+
 }  // namespace
 }  // namespace kestrin::art::test

@@ -1,6 +1,6 @@
 // The real window, created in this process: its frame, places, fonts, focus and pixels
 // at the system DPI. At 96 DPI the pixels are exactly the designed ones; another DPI
-// scales them. One test starts this program again with the system DPI set to 144.
+// scales them. Two tests start this program again with the system DPI set to 120 and 144.
 
 #include <gtest/gtest.h>
 
@@ -13,83 +13,17 @@
 #include "LookupUrls.h"
 #include "Memory.h"
 #include "ScreenCapture.h"
+#include "ShellNotifyRecorder.h"
 #include "Version.h"
 #include "WinTestSupport.h"
+#include "WindowFixture.h"
 #include "frmMain.h"
 #include "resource.h"
 
 namespace kestrin::test {
 namespace {
 
-int SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
-BOOL CALLBACK NoteUnpaintedChild(HWND child, LPARAM unpainted) {
-    if (!GetUpdateRect(child, nullptr, FALSE)) return TRUE;
-    *reinterpret_cast<bool*>(unpainted) = true;
-    return FALSE;
-}
-
-bool HasUnpaintedPart(HWND window) {
-    bool unpainted = GetUpdateRect(window, nullptr, FALSE) != FALSE;
-    if (!unpainted) EnumChildWindows(window, NoteUnpaintedChild, reinterpret_cast<LPARAM>(&unpainted));
-    return unpainted;
-}
-
-// Runs this thread's messages until none waits and every part of the window has painted.
-void PumpUntilPainted(HWND window) {
-    const ULONGLONG end = GetTickCount64() + 5000;
-    MSG msg;
-    do {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message != WM_QUIT) DispatchMessageW(&msg);
-    } while ((HasUnpaintedPart(window) || GetQueueStatus(QS_ALLINPUT) != 0) &&
-             GetTickCount64() < end);
-    GdiFlush();
-}
-
-class Window : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { ChooseServerReply(L"two"); }
-
-    void SetUp() override {
-        ASSERT_TRUE(window_.Load());
-        window_.Show();
-        PumpUntilPainted(Main());
-    }
-
-    HWND Main() const { return window_.hWnd(); }
-    HWND Control(int id) const {
-        HWND control = GetDlgItem(Main(), id);
-        return control ? control : GetDlgItem(GetDlgItem(Main(), IDC_L_TOP), id);
-    }
-    // Where a control lies, measured from the window's inner area.
-    RECT PlaceOf(int id) const {
-        RECT place;
-        GetWindowRect(Control(id), &place);
-        MapWindowPoints(nullptr, Main(), reinterpret_cast<POINT*>(&place), 2);
-        return place;
-    }
-    LOGFONTW FontOf(int id) const {
-        LOGFONTW font{};
-        auto handle = reinterpret_cast<HFONT>(SendMessageW(Control(id), WM_GETFONT, 0, 0));
-        GetObjectW(handle, sizeof font, &font);
-        return font;
-    }
-
-    ScreenCapture Shot() const {
-        SetForegroundWindow(Main());
-        PumpUntilPainted(Main());
-        return ScreenCapture(Main());
-    }
-
-    const int dpi_ = SystemDpi();
-    frmMain window_{GetModuleHandleW(nullptr), kLookupUrl};
-};
+using Window = ShownWindow;
 
 TEST_F(Window, RunsAtTheDpiItWasStartedFor) {
     if (const char* expected = std::getenv("KESTRIN_EXPECT_DPI")) {
@@ -189,6 +123,16 @@ TEST_F(Window, FontsHaveTheDesignedFaceSizeWeightAndSlant) {
     }
 }
 
+// 16, 20 and 24 pixels at 96, 120 and 144 DPI, each the icon's own frame of that size.
+TEST_F(Window, HandsTheShellTheSmallIconOfItsDpi) {
+    const ShellNotifyRecorder shell;
+    ASSERT_TRUE(shell.IsRecording());
+    window_.IconModify();
+    EXPECT_EQ(IconWidth(shell.LastIcon()), layout::Scale(16, dpi_));
+    EXPECT_EQ(shell.LastIcon(),
+              reinterpret_cast<HICON>(SendMessageW(Main(), WM_GETICON, ICON_SMALL, 0)));
+}
+
 TEST_F(Window, BoxesAreReadOnlyButTheirTextCanBeSelected) {
     for (int id : {IDC_T_PUBLIC, IDC_T_HOST}) {
         const auto style = static_cast<DWORD>(GetWindowLongPtrW(Control(id), GWL_STYLE));
@@ -251,12 +195,10 @@ TEST_F(Window, ScreenShowsStripsCloseCrossBoxesAndWhiteButtonWhereDesigned) {
     EXPECT_FALSE(shot.At(312 + 88, 80 + 24).IsWhite()) << "its frame shows";
 }
 
-// The references were taken from the window as first built, both boxes filled with the
-// server's "two" reply; the window must stay the same to the pixel.
+// The window must stay the same to the pixel.
 TEST_F(Window, LooksPixelForPixelLikeItsReferencePicture) {
-    if (dpi_ != layout::kBaseDpi && dpi_ != 144) GTEST_SKIP() << "references exist for 96 and 144 DPI";
-    const std::wstring name = L"window-" + std::to_wstring(dpi_) + L"dpi.png";
-    const auto reference = ScreenCapture::FromFile(std::wstring(KESTRIN_TEST_DATA) + L"/" + name);
+    if (dpi_ != 96 && dpi_ != 120 && dpi_ != 144) GTEST_SKIP() << "references exist for 96, 120 and 144 DPI";
+    const auto reference = ReferencePicture(dpi_);
     ASSERT_TRUE(reference.has_value()) << "cannot read the reference picture";
     EXPECT_EQ(Shot().DifferingPixels(*reference), 0u)
         << "pixels differ from the reference; the screenshot test keeps the window's picture";
@@ -314,14 +256,19 @@ TEST(ShellBroadcast, IsLetThroughTheElevationFilterWhereTheFilterExistsAndSkippe
     DestroyWindow(window);
 }
 
-TEST(WindowAtAnotherDpi, EverythingScalesAt144Dpi) {
+class WindowAtAnotherDpi : public ::testing::TestWithParam<int> {};
+
+TEST_P(WindowAtAnotherDpi, EverythingScales) {
     if (std::getenv("KESTRIN_EXPECT_DPI")) GTEST_SKIP() << "already the child run";
-    ScopedSystemDpi dpi144(144);
-    SetEnvironmentVariableW(L"KESTRIN_EXPECT_DPI", L"144");
+    const int dpi = GetParam();
+    ScopedSystemDpi systemDpi(static_cast<DWORD>(dpi));
+    SetEnvironmentVariableW(L"KESTRIN_EXPECT_DPI", std::to_wstring(dpi).c_str());
     const DWORD exitCode = RunThisProgram(L"--gtest_filter=Window.*");
     SetEnvironmentVariableW(L"KESTRIN_EXPECT_DPI", nullptr);
-    EXPECT_EQ(exitCode, 0u) << "the window tests failed at 144 DPI";
+    EXPECT_EQ(exitCode, 0u) << "the window tests failed at " << dpi << " DPI";
 }
+
+INSTANTIATE_TEST_SUITE_P(SystemDpi, WindowAtAnotherDpi, ::testing::Values(120, 144));
 
 }  // namespace
 }  // namespace kestrin::test

@@ -1,0 +1,43 @@
+#pragma once
+// The real window, created and shown in the test's own process, and what tests read of it.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "LookupUrls.h"
+#include "ScreenCapture.h"
+#include "frmMain.h"
+
+namespace kestrin::test {
+
+int SystemDpi();
+
+// Runs this thread's messages until none waits and every part of the window has painted.
+void PumpUntilPainted(HWND window);
+
+// The window's reference picture at 96, 120 or 144 DPI, taken from a window started at that
+// DPI with both boxes filled with the server's "two" reply (the screenshot the window tests
+// save, as PNG); nothing when there is none for that DPI.
+std::optional<ScreenCapture> ReferencePicture(int dpi);
+
+class ShownWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+
+    HWND Main() const { return window_.hWnd(); }
+    HWND Control(int id) const;
+    // Where a control lies, measured from the window's inner area.
+    RECT PlaceOf(int id) const;
+    LOGFONTW FontOf(int id) const;
+    ScreenCapture Shot() const;
+
+    const int dpi_ = SystemDpi();
+    frmMain window_{GetModuleHandleW(nullptr), kLookupUrl};
+};
+
+}  // namespace kestrin::test
