@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "BuildConfig.h"
-#include "LookupUrls.h"
+#include "ProgramSettings.h"
 #include "DownloadJob.h"
 #include "Handles.h"
 #include "InProcessLookup.h"

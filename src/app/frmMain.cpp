@@ -57,8 +57,8 @@ void AppendVersion(HWND label) {
 
 }  // namespace
 
-frmMain::frmMain(HINSTANCE instance, const wchar_t* lookupUrl)
-    : instance_(instance), lookupUrl_(lookupUrl) {}
+frmMain::frmMain(HINSTANCE instance, const wchar_t* lookupUrl, unsigned refreshIntervalMs)
+    : instance_(instance), lookupUrl_(lookupUrl), refreshIntervalMs_(refreshIntervalMs) {}
 
 frmMain::~frmMain() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -75,7 +75,7 @@ bool frmMain::Load() {
     WriteReplyFilePath(TempDir, {replyFile_.data(), replyFile_.size()});
     lookup_.emplace(lookupUrl_, replyFile_.data());
     RefreshInfo();
-    SetTimer(hwnd_, kRefreshTimer, kRefreshIntervalMs, nullptr);
+    SetTimer(hwnd_, kRefreshTimer, refreshIntervalMs_, nullptr);
     WatchNetwork();
     return true;
 }

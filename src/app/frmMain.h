@@ -19,8 +19,9 @@ namespace kestrin {
 
 class frmMain {
 public:
-    // lookupUrl is NUL-terminated and outlives the window.
-    frmMain(HINSTANCE instance, const wchar_t* lookupUrl);
+    // lookupUrl is NUL-terminated and outlives the window; the timer looks up every
+    // refreshIntervalMs.
+    frmMain(HINSTANCE instance, const wchar_t* lookupUrl, unsigned refreshIntervalMs);
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
     ~frmMain();
@@ -90,6 +91,7 @@ private:
 
     HINSTANCE instance_;
     const wchar_t* lookupUrl_;
+    unsigned refreshIntervalMs_;
     HWND hwnd_ = nullptr;
     int dpi_ = 96;
     Pictures pictures_;

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "LookupUrl.h"
-#include "LookupUrls.h"
+#include "ProgramSettings.h"
 #include "SingleInstance.h"
 #include "WindowsVersion.h"
 #include "frmMain.h"
@@ -40,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     const wchar_t* lookupUrl = kestrin::ChooseLookupUrl(
         kestrin::IsOlderThanWindows7(), kestrin::kLookupUrl, kestrin::kLegacyLookupUrl);
-    kestrin::frmMain window(instance, lookupUrl);
+    kestrin::frmMain window(instance, lookupUrl, kestrin::kRefreshIntervalMs);
     if (!window.Load()) return 1;
     window.Show();
     return RunMessageLoop(window);

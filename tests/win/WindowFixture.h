@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "LookupUrls.h"
+#include "ProgramSettings.h"
 #include "ScreenCapture.h"
 #include "frmMain.h"
 
@@ -37,7 +37,7 @@ protected:
     ScreenCapture Shot() const;
 
     const int dpi_ = SystemDpi();
-    frmMain window_{GetModuleHandleW(nullptr), kLookupUrl};
+    frmMain window_{GetModuleHandleW(nullptr), kLookupUrl, kRefreshIntervalMs};
 };
 
 }  // namespace kestrin::test

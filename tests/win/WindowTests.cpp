@@ -10,7 +10,7 @@
 #include "IconExchangeWin.h"
 #include "KestrinProcess.h"
 #include "Layout.h"
-#include "LookupUrls.h"
+#include "ProgramSettings.h"
 #include "Memory.h"
 #include "ScreenCapture.h"
 #include "ShellNotifyRecorder.h"
@@ -234,7 +234,7 @@ TEST_F(Window, TrayRightClickOpensShowASeparatorAndExit) {
 TEST(StartUpWithoutMemory, FailsAndLeavesNoIcon) {
     HWND window = nullptr;
     {
-        frmMain refused(GetModuleHandleW(nullptr), kLookupUrl);
+        frmMain refused(GetModuleHandleW(nullptr), kLookupUrl, kRefreshIntervalMs);
         SetAllocationHook([](std::size_t) { return false; });
         const bool loaded = refused.Load();
         SetAllocationHook(nullptr);
