@@ -56,7 +56,7 @@ protected:
         EXPECT_TRUE(EqualRect(&outer, &suggested)) << "the window takes the suggested rectangle";
         EXPECT_EQ(inner.right, layout::Scale(layout::kInnerWidth, dpi));
         EXPECT_EQ(inner.bottom, layout::Scale(layout::kInnerHeight, dpi));
-        ExpectControlsWhereAWindowStartedAtThatDpiPutsThem(dpi);
+        ExpectControlsWhereTheLayoutPutsThem(dpi);
         EXPECT_EQ(FontOf(IDC_T_PUBLIC).lfHeight, -layout::Scale(layout::kWindowFontPx, dpi));
         EXPECT_EQ(FontOf(IDC_BTN_REFRESH).lfHeight, -layout::Scale(layout::kWindowFontPx, dpi));
         EXPECT_EQ(FontOf(IDC_L_TEXT).lfHeight, -layout::Scale(layout::kLabelFontPx, dpi));
@@ -64,27 +64,6 @@ protected:
         ASSERT_TRUE(reference.has_value()) << "cannot read the reference picture";
         EXPECT_EQ(Shot().DifferingPixels(*reference), 0u)
             << "pixels differ from a window started at " << dpi << " DPI";
-    }
-
-    void ExpectControlsWhereAWindowStartedAtThatDpiPutsThem(int dpi) {
-        const struct {
-            int id;
-            layout::Box box;
-        } places[] = {
-            {IDC_L_TOP, layout::l_top},       {IDC_L_BOTTOM, layout::l_bottom},
-            {IDC_L_ICO, layout::l_ico},       {IDC_L_TEXT, layout::l_text},
-            {IDC_IMG_CLOSE, layout::img_close}, {IDC_FRM1, layout::Frm1},
-            {IDC_T_PUBLIC, layout::t_public}, {IDC_BTN_REFRESH, layout::btn_refresh},
-            {IDC_FRM2, layout::Frm2},         {IDC_T_HOST, layout::t_host},
-        };
-        for (const auto& [id, box] : places) {
-            const auto expected = layout::Scale(box, dpi);
-            const RECT place = PlaceOf(id);
-            EXPECT_EQ(place.left, expected.left) << "control " << id;
-            EXPECT_EQ(place.top, expected.top) << "control " << id;
-            EXPECT_EQ(place.right - place.left, expected.width) << "control " << id;
-            EXPECT_EQ(place.bottom - place.top, expected.height) << "control " << id;
-        }
     }
 
     HICON SmallIcon() const {

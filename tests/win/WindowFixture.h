@@ -35,6 +35,8 @@ protected:
     RECT PlaceOf(int id) const;
     LOGFONTW FontOf(int id) const;
     ScreenCapture Shot() const;
+    // Every control where a window started at dpi puts it.
+    void ExpectControlsWhereTheLayoutPutsThem(int dpi) const;
 
     const int dpi_ = SystemDpi();
     frmMain window_{GetModuleHandleW(nullptr), kLookupUrl, kRefreshIntervalMs};

@@ -70,24 +70,7 @@ TEST_F(Window, FocusStartsOnTheButtonAndTabVisitsTheBoxesInOrder) {
 }
 
 TEST_F(Window, EveryControlSitsWhereTheLayoutPutsIt) {
-    const struct {
-        int id;
-        layout::Box box;
-    } places[] = {
-        {IDC_L_TOP, layout::l_top},       {IDC_L_BOTTOM, layout::l_bottom},
-        {IDC_L_ICO, layout::l_ico},       {IDC_L_TEXT, layout::l_text},
-        {IDC_IMG_CLOSE, layout::img_close}, {IDC_FRM1, layout::Frm1},
-        {IDC_T_PUBLIC, layout::t_public}, {IDC_BTN_REFRESH, layout::btn_refresh},
-        {IDC_FRM2, layout::Frm2},         {IDC_T_HOST, layout::t_host},
-    };
-    for (const auto& [id, box] : places) {
-        const auto expected = layout::Scale(box, dpi_);
-        const RECT place = PlaceOf(id);
-        EXPECT_EQ(place.left, expected.left) << "control " << id;
-        EXPECT_EQ(place.top, expected.top) << "control " << id;
-        EXPECT_EQ(place.right - place.left, expected.width) << "control " << id;
-        EXPECT_EQ(place.bottom - place.top, expected.height) << "control " << id;
-    }
+    ExpectControlsWhereTheLayoutPutsThem(dpi_);
 }
 
 TEST_F(Window, CaptionsAreTheDesignedOnes) {
