@@ -21,6 +21,14 @@ protected:
     HWND OpenMenu() const { return kestrin_->ShownWindowOfClass(L"#32768"); }
     bool WaitForMenu() const { return WaitFor([&] { return OpenMenu() != nullptr; }, 5000); }
     bool WaitForNoMenu() const { return WaitFor([&] { return OpenMenu() == nullptr; }, 5000); }
+    // Right-clicks the icon and chooses Exit; true once the menu opened.
+    bool ChooseExitFromTheMenu() const {
+        Click(icon_, Button::Right);
+        if (!WaitForMenu()) return false;
+        PressKey(VK_UP);  // the last row: Exit
+        PressKey(VK_RETURN);
+        return true;
+    }
     void Hide() const {
         ClickCloseImage();
         ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(Main()); }));
@@ -114,10 +122,7 @@ TEST_F(Tray, ShowFromTheMenuShowsTheHiddenWindow) {
 }
 
 TEST_F(Tray, ExitFromTheMenuEndsTheProgramAndRemovesTheIcon) {
-    Click(icon_, Button::Right);
-    ASSERT_TRUE(WaitForMenu());
-    PressKey(VK_UP);  // the last row: Exit
-    PressKey(VK_RETURN);
+    ASSERT_TRUE(ChooseExitFromTheMenu());
     EXPECT_TRUE(kestrin_->WaitForExit());
     EXPECT_FALSE(IconShown());
 }
@@ -137,10 +142,7 @@ TEST_F(Tray, MenuDragAndExitWorkWhileAResumesLookupOrItsRetryIsPending) {
     EXPECT_EQ(WindowPlace().y - before.y, 30);
 
     Sleep(3500);  // past the quiet period: the failed lookup's retry is pending
-    Click(icon_, Button::Right);
-    ASSERT_TRUE(WaitForMenu());
-    PressKey(VK_UP);  // the last row: Exit
-    PressKey(VK_RETURN);
+    ASSERT_TRUE(ChooseExitFromTheMenu());
     EXPECT_TRUE(kestrin_->WaitForExit());
     EXPECT_FALSE(IconShown());
 }
