@@ -98,21 +98,6 @@ require_free_port() {
   fi
 }
 
-# What the Windows tests and the soak run in: a display, the test prefix and the reply
-# server on the port the test build asks, with its https listeners beside it, whose test
-# root the prefix trusts (build_test_program has built the program that adds it).
-start_test_session() {
-  local certs="$KESTRIN_ROOT/build/test-certs"
-  require_free_port "$KESTRIN_TEST_PORT" "the reply server of the Windows tests"
-  start_virtual_display
-  use_wine_prefix "$KESTRIN_ROOT/build/wineprefix"
-  use_unmanaged_windows
-  /usr/bin/python3 "$KESTRIN_ROOT/tests/support/testcerts.py" "$certs"
-  start_reply_server "$KESTRIN_TEST_PORT" --tls "$certs"
-  wine "$KESTRIN_ROOT/build/win-test/bin/trust-test-root.exe" \
-    "$(winepath -w "$certs/trusted-root.der")"
-}
-
 # Starts the loopback reply server used by the tests on the given port; further
 # arguments go to the server.
 start_reply_server() {

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The CTest fixture the Windows tests run in: a virtual display, the test prefix with a
+# wineserver kept up between tests, and the reply server with its https listeners, whose
+# test root the prefix alone trusts. `start` leaves them running and notes their process
+# ids and the environment in SESSION; `stop` ends them by those ids and turns the
+# screenshots the tests left in RESULTS into PNG files.
+#   wine-fixture.sh start SESSION PORT BIN RESULTS
+#   wine-fixture.sh stop SESSION RESULTS
+set -euo pipefail
+source "$(dirname "$0")/../../scripts/wine-session.sh"
+
+start() {
+  local session=$1 port=$2 bin=$3 results=$4
+  rm -f "$results"/*.bmp "$results"/*.png
+  require_free_port "$port" "the reply server of the Windows tests"
+  start_virtual_display
+  use_wine_prefix "$session/prefix"
+  wineserver -p
+  use_unmanaged_windows
+  /usr/bin/python3 "$KESTRIN_ROOT/tests/support/testcerts.py" "$session/certs"
+  start_reply_server "$port" --tls "$session/certs"
+  wine "$bin/trust-test-root.exe" "$(winepath -w "$session/certs/trusted-root.der")"
+  {
+    printf 'export DISPLAY=%q WINEPREFIX=%q\n' "$DISPLAY" "$WINEPREFIX"
+    printf 'export KESTRIN_ARTIFACTS=%q\n' "$(winepath -w "$results")"
+  } >"$session/env"
+  printf '%s\n' "${session_pids[@]}" >"$session/pids"
+  # Everything stays up for the tests; the stop step ends it.
+  session_pids=()
+  exit_actions=()
+}
+
+stop() {
+  local session=$1 results=$2 pid shot
+  if [ -f "$session/env" ]; then
+    source "$session/env"
+    stop_wine
+  fi
+  if [ -f "$session/pids" ]; then
+    while read -r pid; do
+      kill "$pid" 2>/dev/null || true
+    done <"$session/pids"
+  fi
+  rm -f "$session/env" "$session/pids"
+  for shot in "$results"/*.bmp; do
+    [ -e "$shot" ] || continue
+    convert "$shot" "${shot%.bmp}.png" && rm "$shot" && echo "screenshot: ${shot%.bmp}.png"
+  done
+}
+
+case ${1:-} in
+  # CTest waits for every process that holds the test's output, so the servers are
+  # started with a log for theirs, which is shown only when the start fails.
+  start)
+    mkdir -p "$2" "$5"
+    "$0" start-logged "${@:2}" >"$2/start.log" 2>&1 || { cat "$2/start.log" >&2; exit 1; } ;;
+  start-logged) shift; start "$@" ;;
+  stop) shift; stop "$@" ;;
+  *) echo "usage: $0 start SESSION PORT BIN RESULTS | stop SESSION RESULTS" >&2; exit 2 ;;
+esac
