@@ -2,18 +2,42 @@
 
 #include <wininet.h>
 
+#include <string_view>
+
 #include "Handles.h"
-#include "HttpDownload.h"
+#include "HttpFetch.h"
 #include "TextCodec.h"
 
 namespace kestrin {
+namespace {
+
+// On any failure no file is left behind.
+bool WriteWholeFile(const wchar_t* file, std::string_view bytes) {
+    bool written = false;
+    {
+        UniqueFile out(CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!out) return false;
+        DWORD count = 0;
+        written = WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
+                            nullptr) &&
+                  count == bytes.size();
+    }
+    if (!written) DeleteFileW(file);
+    return written;
+}
+
+}  // namespace
 
 void WinLookupPort::ForgetCachedReply(const wchar_t* url) {
     DeleteUrlCacheEntryW(url);  // result ignored: an uncached URL is no failure
 }
 
 bool WinLookupPort::Download(const wchar_t* url, const wchar_t* file) {
-    return DownloadToFile(url, file, deadlineMs_);
+    // Fetched, then written by this thread alone: a worker that missed the deadline
+    // never sees the file.
+    const HeapArray<char> body = HttpFetch::Get(url, deadlineMs_);
+    return body && WriteWholeFile(file, body);
 }
 
 std::optional<HeapArray<char>> WinLookupPort::ReadReply(const wchar_t* file) {

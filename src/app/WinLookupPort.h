@@ -16,6 +16,8 @@ public:
         : addressBox_(addressBox), hostBox_(hostBox), deadlineMs_(deadlineMs) {}
 
     void ForgetCachedReply(const wchar_t* url);
+    // Fetches url (HttpFetch), then writes the body to file. Unlike the platform's stock
+    // URL download, an HTTP error page is a failure, not a reply.
     bool Download(const wchar_t* url, const wchar_t* file);
     std::optional<HeapArray<char>> ReadReply(const wchar_t* file);
     void DeleteReply(const wchar_t* file);
