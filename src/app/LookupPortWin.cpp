@@ -1,4 +1,4 @@
-#include "WinLookupPort.h"
+#include "LookupPortWin.h"
 
 #include <wininet.h>
 
@@ -29,18 +29,18 @@ bool WriteWholeFile(const wchar_t* file, std::string_view bytes) {
 
 }  // namespace
 
-void WinLookupPort::ForgetCachedReply(const wchar_t* url) {
+void LookupPortWin::ForgetCachedReply(const wchar_t* url) {
     DeleteUrlCacheEntryW(url);  // result ignored: an uncached URL is no failure
 }
 
-bool WinLookupPort::Download(const wchar_t* url, const wchar_t* file) {
+bool LookupPortWin::Download(const wchar_t* url, const wchar_t* file) {
     // Fetched, then written by this thread alone: a worker that missed the deadline
     // never sees the file.
     const HeapArray<char> body = HttpFetch::Get(url, deadlineMs_);
     return body && WriteWholeFile(file, body);
 }
 
-std::optional<HeapArray<char>> WinLookupPort::ReadReply(const wchar_t* file) {
+std::optional<HeapArray<char>> LookupPortWin::ReadReply(const wchar_t* file) {
     // The download wrote at most kMaxReplyBytes; a file swapped in since is read no further.
     HeapArray<char> bytes(kMaxReplyBytes);
     if (!bytes) return std::nullopt;
@@ -53,11 +53,11 @@ std::optional<HeapArray<char>> WinLookupPort::ReadReply(const wchar_t* file) {
     return bytes;
 }
 
-void WinLookupPort::DeleteReply(const wchar_t* file) {
+void LookupPortWin::DeleteReply(const wchar_t* file) {
     DeleteFileW(file);  // result ignored: nothing more can be done about it
 }
 
-void WinLookupPort::ShowAnswers(const Answers& answers) {
+void LookupPortWin::ShowAnswers(const Answers& answers) {
     const HeapArray<wchar_t> address = WideFromAnsi(answers.address);
     const HeapArray<wchar_t> host = WideFromAnsi(answers.host);
     if (!address || !host) return;

@@ -10,9 +10,9 @@
 
 namespace kestrin {
 
-class WinLookupPort {
+class LookupPortWin {
 public:
-    WinLookupPort(HWND addressBox, HWND hostBox, unsigned deadlineMs)
+    LookupPortWin(HWND addressBox, HWND hostBox, unsigned deadlineMs)
         : addressBox_(addressBox), hostBox_(hostBox), deadlineMs_(deadlineMs) {}
 
     void ForgetCachedReply(const wchar_t* url);
@@ -29,6 +29,6 @@ private:
     HWND hostBox_;
     unsigned deadlineMs_;  // for each download, name resolution included
 };
-static_assert(LookupPort<WinLookupPort>);
+static_assert(LookupPort<LookupPortWin>);
 
 }  // namespace kestrin
