@@ -9,7 +9,7 @@
 
 #include "BuildConfig.h"
 #include "LookupCycle.h"
-#include "WinLookupPort.h"
+#include "LookupPortWin.h"
 
 namespace kestrin::bench {
 
@@ -40,7 +40,7 @@ public:
     }
     void Run() {
         LookupCycle cycle(url_.c_str(), replyFile_.c_str());
-        WinLookupPort port(address_, host_, kDownloadDeadlineMs);
+        LookupPortWin port(address_, host_, kDownloadDeadlineMs);
         cycle.Run(port);
     }
     bool Answered() const {

@@ -22,8 +22,8 @@
 
 #include "BuildConfig.h"
 #include "ProgramSettings.h"
-#include "DownloadJob.h"
 #include "Handles.h"
+#include "HttpFetch.h"
 #include "InProcessLookup.h"
 #include "KestrinProcess.h"
 #include "LinuxCpuTime.h"

@@ -11,13 +11,13 @@
 
 #include "BuildConfig.h"
 #include "Dpi.h"
+#include "LookupPortWin.h"
 #include "Painting.h"
 #include "modWindow.h"
 #include "systray.h"
 #include "Strip.h"
 #include "TrayCallback.h"
 #include "Version.h"
-#include "WinLookupPort.h"
 #include "resource.h"
 
 namespace kestrin {
@@ -287,7 +287,7 @@ void frmMain::OnDestroy() {
 }
 
 CycleOutcome frmMain::RefreshInfo() {
-    WinLookupPort port(t_public, t_host, kDownloadDeadlineMs);
+    LookupPortWin port(t_public, t_host, kDownloadDeadlineMs);
     return lookup_->Run(port);
 }
 

@@ -9,7 +9,7 @@
 
 #include "BuildConfig.h"
 #include "LookupCycle.h"
-#include "WinLookupPort.h"
+#include "LookupPortWin.h"
 #include "WinTestSupport.h"
 
 namespace kestrin::test {
@@ -33,7 +33,7 @@ protected:
         std::wstring replyFile(ReplyFileChars(tempDir), L'\0');
         WriteReplyFilePath(tempDir, replyFile);
         LookupCycle cycle(url.c_str(), replyFile.c_str());
-        WinLookupPort port(address_, host_, kDownloadDeadlineMs);
+        LookupPortWin port(address_, host_, kDownloadDeadlineMs);
         cycle.Run(port);
     }
     void RunCycleFor(const std::wstring& replyName) {

@@ -1,4 +1,4 @@
-#include "DownloadJob.h"
+#include "HttpFetch.h"
 
 #include <initializer_list>
 #include <iterator>
@@ -11,6 +11,9 @@
 
 namespace kestrin {
 namespace {
+
+// Redirects followed before a download counts as failed.
+constexpr int kMaxRedirects = 5;
 
 std::optional<DWORD> NumericHeader(HINTERNET request, DWORD query) {
     DWORD value = 0;
@@ -94,7 +97,7 @@ HeapArray<wchar_t> CopyOf(const wchar_t* text) {
 }  // namespace
 
 // Where one hop of a download goes. Only http and https are ever asked.
-struct DownloadJob::UrlTarget {
+struct HttpFetch::UrlTarget {
     wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH];
     wchar_t object[INTERNET_MAX_URL_LENGTH];  // the path and query, without a fragment
     INTERNET_PORT port;
@@ -121,19 +124,19 @@ struct DownloadJob::UrlTarget {
     }
 };
 
-HeapArray<char> DownloadJob::Fetch(const wchar_t* url, DWORD deadlineMs) noexcept {
-    DownloadJob* job = Start(url, deadlineMs);
+HeapArray<char> HttpFetch::Get(const wchar_t* url, DWORD deadlineMs) noexcept {
+    HttpFetch* job = Start(url, deadlineMs);
     if (!job) return {};
     HeapArray<char> body = job->Finish();
     job->Release();
     return body;
 }
 
-DownloadJob* DownloadJob::Start(const wchar_t* url, DWORD deadlineMs) noexcept {
+HttpFetch* HttpFetch::Start(const wchar_t* url, DWORD deadlineMs) noexcept {
     HeapArray<wchar_t> ownUrl = CopyOf(url);
-    void* memory = ownUrl ? AllocateBytes(sizeof(DownloadJob)) : nullptr;
+    void* memory = ownUrl ? AllocateBytes(sizeof(HttpFetch)) : nullptr;
     if (!memory) return nullptr;
-    auto* job = new (memory) DownloadJob(std::move(ownUrl), deadlineMs);
+    auto* job = new (memory) HttpFetch(std::move(ownUrl), deadlineMs);
     HANDLE thread = job->done_ ? CreateThread(nullptr, 0, Worker, job, 0, nullptr) : nullptr;
     if (!thread) {
         job->shares_ = 1;
@@ -144,7 +147,7 @@ DownloadJob* DownloadJob::Start(const wchar_t* url, DWORD deadlineMs) noexcept {
     return job;
 }
 
-DownloadJob::DownloadJob(HeapArray<wchar_t> url, DWORD deadlineMs) noexcept
+HttpFetch::HttpFetch(HeapArray<wchar_t> url, DWORD deadlineMs) noexcept
     : url_(std::move(url)),
       deadlineMs_(deadlineMs),
       startTick_(GetTickCount()),
@@ -152,19 +155,19 @@ DownloadJob::DownloadJob(HeapArray<wchar_t> url, DWORD deadlineMs) noexcept
     InitializeCriticalSection(&lock_);
 }
 
-DownloadJob::~DownloadJob() {
+HttpFetch::~HttpFetch() {
     DeleteCriticalSection(&lock_);
     if (done_) CloseHandle(done_);
 }
 
-void DownloadJob::Release() noexcept {
+void HttpFetch::Release() noexcept {
     if (InterlockedDecrement(&shares_) != 0) return;
-    this->~DownloadJob();
+    this->~HttpFetch();
     FreeBytes(this);
 }
 
-DWORD WINAPI DownloadJob::Worker(void* job) {
-    auto* self = static_cast<DownloadJob*>(job);
+DWORD WINAPI HttpFetch::Worker(void* job) {
+    auto* self = static_cast<HttpFetch*>(job);
     self->FetchBody();
     self->CloseHandles(false);
     SetEvent(self->done_);
@@ -172,18 +175,18 @@ DWORD WINAPI DownloadJob::Worker(void* job) {
     return 0;
 }
 
-DWORD DownloadJob::MillisecondsLeft() const noexcept {
+DWORD HttpFetch::MillisecondsLeft() const noexcept {
     const DWORD spent = GetTickCount() - startTick_;  // unsigned: right across the wrap
     return spent < deadlineMs_ ? deadlineMs_ - spent : 0;
 }
 
-HeapArray<char> DownloadJob::Finish() noexcept {
+HeapArray<char> HttpFetch::Finish() noexcept {
     if (WaitForSingleObject(done_, MillisecondsLeft()) == WAIT_OBJECT_0) return std::move(body_);
     CloseHandles(true);
     return {};
 }
 
-bool DownloadJob::Keep(HINTERNET& slot, HINTERNET handle) noexcept {
+bool HttpFetch::Keep(HINTERNET& slot, HINTERNET handle) noexcept {
     EnterCriticalSection(&lock_);
     const bool kept = !abandoned_;
     if (kept) slot = handle;
@@ -192,7 +195,7 @@ bool DownloadJob::Keep(HINTERNET& slot, HINTERNET handle) noexcept {
     return kept;
 }
 
-bool DownloadJob::ShouldStop() noexcept {
+bool HttpFetch::ShouldStop() noexcept {
     EnterCriticalSection(&lock_);
     const bool stop = abandoned_;
     LeaveCriticalSection(&lock_);
@@ -200,14 +203,14 @@ bool DownloadJob::ShouldStop() noexcept {
 }
 
 // Each handle is closed exactly once, by whichever thread gets here first.
-void DownloadJob::CloseHandles(bool abandon) noexcept {
+void HttpFetch::CloseHandles(bool abandon) noexcept {
     EnterCriticalSection(&lock_);
     if (abandon) abandoned_ = true;
     CloseEach({&request_, &connection_, &session_});
     LeaveCriticalSection(&lock_);
 }
 
-void DownloadJob::CloseHop() noexcept {
+void HttpFetch::CloseHop() noexcept {
     EnterCriticalSection(&lock_);
     CloseEach({&request_, &connection_});
     LeaveCriticalSection(&lock_);
@@ -216,7 +219,7 @@ void DownloadJob::CloseHop() noexcept {
 // The handles it keeps are closed by the worker as it ends, or by an abandoning Finish.
 // Redirects are followed here, not by WinINet, which on some systems follows one from
 // https to plain http without a word: once a hop is https, every later hop must be too.
-void DownloadJob::FetchBody() noexcept {
+void HttpFetch::FetchBody() noexcept {
     wchar_t url[INTERNET_MAX_URL_LENGTH];
     if (!CopyInto(url_.data(), url)) return;
     HINTERNET session =
@@ -241,7 +244,7 @@ void DownloadJob::FetchBody() noexcept {
 }
 
 // The request for one hop, its connection and itself kept by the job; nullptr on failure.
-HINTERNET DownloadJob::OpenRequest(HINTERNET session, const UrlTarget& target) noexcept {
+HINTERNET HttpFetch::OpenRequest(HINTERNET session, const UrlTarget& target) noexcept {
     HINTERNET connection = InternetConnectW(session, target.host, target.port, nullptr, nullptr,
                                             INTERNET_SERVICE_HTTP, 0, 0);
     if (!connection || !Keep(connection_, connection)) return nullptr;
@@ -256,7 +259,7 @@ HINTERNET DownloadJob::OpenRequest(HINTERNET session, const UrlTarget& target) n
 
 // The body as sent, or nothing when it is too large, shorter than the server announced
 // (a connection cut mid-body), late, or there is no memory for it.
-HeapArray<char> DownloadJob::ReadBody(HINTERNET request) noexcept {
+HeapArray<char> HttpFetch::ReadBody(HINTERNET request) noexcept {
     // One byte more than a reply may have, to tell a body of the limit from a larger one.
     HeapArray<char> body(kMaxReplyBytes + 1);
     if (!body) return {};

@@ -10,12 +10,14 @@
 
 namespace kestrin {
 
-class WinLookupPort {
+class LookupPortWin {
 public:
-    WinLookupPort(HWND addressBox, HWND hostBox, unsigned deadlineMs)
+    LookupPortWin(HWND addressBox, HWND hostBox, unsigned deadlineMs)
         : addressBox_(addressBox), hostBox_(hostBox), deadlineMs_(deadlineMs) {}
 
     void ForgetCachedReply(const wchar_t* url);
+    // Fetches url (HttpFetch), then writes the body to file. Unlike the platform's stock
+    // URL download, an HTTP error page is a failure, not a reply.
     bool Download(const wchar_t* url, const wchar_t* file);
     std::optional<HeapArray<char>> ReadReply(const wchar_t* file);
     void DeleteReply(const wchar_t* file);
@@ -27,6 +29,6 @@ private:
     HWND hostBox_;
     unsigned deadlineMs_;  // for each download, name resolution included
 };
-static_assert(LookupPort<WinLookupPort>);
+static_assert(LookupPort<LookupPortWin>);
 
 }  // namespace kestrin
