@@ -38,12 +38,13 @@ prefix="$build/bench-wineprefix"
 # beside it and made afresh when they near their end.
 certs="$build/bench-certs"
 mkdir -p "$build"
+servers="$KESTRIN_ROOT/tests/service/servers"
 
 # Runs before the session's own clean-up, which stops Wine, the display and the reply
 # server.
 bench_cleanup() {
-  "$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$work/lighttpd"
-  "$KESTRIN_ROOT/service/dnsmasq-local.sh" stop "$work/dns"
+  "$servers/lighttpd-local.sh" stop "$work/lighttpd"
+  "$servers/dnsmasq-local.sh" stop "$work/dns"
   rm -rf "$work"
 }
 on_exit bench_cleanup
@@ -76,11 +77,11 @@ awk -v key="$work/tls/privkey.pem" -v chain="$work/tls/fullchain.pem" '
 
 echo "== ipx.cgi (FastCGI) under lighttpd on 127.0.0.1:$port, https on $tls_port, names from a loopback dnsmasq" >&2
 dns_port=$(/usr/bin/python3 "$KESTRIN_ROOT/tests/service/free_port.py" udp)
-"$KESTRIN_ROOT/service/dnsmasq-local.sh" start "$work/dns" "$dns_port" \
+"$servers/dnsmasq-local.sh" start "$work/dns" "$dns_port" \
   --local=/kestrin.test/ --local=/127.in-addr.arpa/ \
   --host-record=loopback.kestrin.test,127.0.0.1,::1
 IPX_DNS_SERVER=127.0.0.1:$dns_port TLS_PORT=$tls_port TLS_CERTIFICATE_DIR=$work/tls \
-  "$KESTRIN_ROOT/service/lighttpd-local.sh" start "$work/lighttpd" "$port" fastcgi "$ipx_cgi"
+  "$servers/lighttpd-local.sh" start "$work/lighttpd" "$port" fastcgi "$ipx_cgi"
 
 echo "== Wine on a virtual display (prefix build/bench-wineprefix)" >&2
 start_virtual_display
@@ -98,8 +99,8 @@ tls_args=(--tls-cycles "$tls_cycles" --http-url "http://localhost:$port/cgi-bin/
 echo "== kestrin-bench ${tls_args[*]}" >&2
 wine "$bin/kestrin-bench.exe" "${tls_args[@]}" | tr -d '\r' >"$results/tls.txt"
 
-"$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$work/lighttpd"
-"$KESTRIN_ROOT/service/dnsmasq-local.sh" stop "$work/dns"
+"$servers/lighttpd-local.sh" stop "$work/lighttpd"
+"$servers/dnsmasq-local.sh" stop "$work/dns"
 
 # The tests' reply server takes the lookup URL over: it can be told to read each request
 # and never answer, which no real service can be made to do on cue.

@@ -19,9 +19,9 @@ build_tree "$build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 build_windows_tree "$build/win" -DKESTRIN_BUILD_TESTS=ON \
   -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi"
 
-stop_service() { "$KESTRIN_ROOT/service/lighttpd-local.sh" stop "$run/lighttpd" || true; }
+stop_service() { "$KESTRIN_ROOT/tests/service/servers/lighttpd-local.sh" stop "$run/lighttpd" || true; }
 on_exit stop_service
-"$KESTRIN_ROOT/service/lighttpd-local.sh" start "$run/lighttpd" "$port" fastcgi \
+"$KESTRIN_ROOT/tests/service/servers/lighttpd-local.sh" start "$run/lighttpd" "$port" fastcgi \
   "$build/native/service/ipx.cgi" >/dev/null
 echo "== lookup service: ipx.cgi under lighttpd at http://127.0.0.1:$port/cgi-bin/ipx.cgi"
 

@@ -45,6 +45,7 @@ ipx_cgi=$build/service/ipx.cgi
 [ -x "$ipx_cgi" ] || { echo "no ipx.cgi in $build/service" >&2; exit 1; }
 cmake --build "$build" --target ipx_null_responder >/dev/null
 null_responder=$build/service/ipx_null_responder
+servers=$root/tests/service/servers
 
 work=$(mktemp -d "$build/bench.XXXXXX")
 # nginx's workers run as www-data when the bench runs as root.
@@ -52,10 +53,10 @@ chmod 0755 "$work"
 cleanup() {
     local server
     for server in cgi fastcgi null; do
-        "$root/service/lighttpd-local.sh" stop "$work/lighttpd-$server"
+        "$servers/lighttpd-local.sh" stop "$work/lighttpd-$server"
     done
-    "$root/service/nginx-local.sh" stop "$work/nginx"
-    "$root/service/dnsmasq-local.sh" stop "$work/dns"
+    "$servers/nginx-local.sh" stop "$work/nginx"
+    "$servers/dnsmasq-local.sh" stop "$work/dns"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -65,7 +66,7 @@ free_port() {
 }
 
 dns_port=$(free_port udp)
-"$root/service/dnsmasq-local.sh" start "$work/dns" "$dns_port" \
+"$servers/dnsmasq-local.sh" start "$work/dns" "$dns_port" \
     --local=/kestrin.test/ --local=/127.in-addr.arpa/ \
     --host-record=loopback.kestrin.test,127.0.0.1,::1
 export IPX_DNS_SERVER=127.0.0.1:$dns_port
@@ -73,7 +74,7 @@ export IPX_DNS_SERVER=127.0.0.1:$dns_port
 declare -A port
 start_lighttpd() {
     port[lighttpd-$1]=$(free_port tcp)
-    "$root/service/lighttpd-local.sh" start "$work/lighttpd-$1" "${port[lighttpd-$1]}" "$2" "$3"
+    "$servers/lighttpd-local.sh" start "$work/lighttpd-$1" "${port[lighttpd-$1]}" "$2" "$3"
 }
 start_lighttpd cgi cgi "$ipx_cgi"
 start_lighttpd fastcgi fastcgi "$ipx_cgi"
@@ -81,7 +82,7 @@ start_lighttpd null fastcgi "$null_responder"
 port[nginx]=$(free_port tcp)
 # wrk asks from one address, which the shipped rate limit would hold to 20 requests a second.
 LOCAL_RATE_LIMIT=1000000r/s \
-    "$root/service/nginx-local.sh" start "$work/nginx" "${port[nginx]}" fastcgi "$ipx_cgi"
+    "$servers/nginx-local.sh" start "$work/nginx" "${port[nginx]}" fastcgi "$ipx_cgi"
 
 answer=$work/answer.txt
 curl -sf --noproxy '*' "http://127.0.0.1:${port[lighttpd-cgi]}/cgi-bin/ipx.cgi" >"$answer"

@@ -6,9 +6,9 @@ trusted proxy's X-Forwarded-For.
 
     slow_connections.py SERVER MODE IPX_CGI WORK_DIR [HELD [SECONDS]]
 
-SERVER MODE as for service/SERVER-local.sh. It starts and stops its servers as starve.py
-does. Prints one line of key=value pairs; times in seconds; opened counts the slow
-connections opened in all.
+SERVER MODE as for tests/service/servers/SERVER-local.sh. It starts and stops its servers
+as starve.py does. Prints one line of key=value pairs; times in seconds; opened counts the
+slow connections opened in all.
 """
 import asyncio
 import os

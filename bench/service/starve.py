@@ -8,10 +8,10 @@ shipped with its real-IP file trusting 127.0.0.1, where the harness asks from.
 
     starve.py SERVER MODE IPX_CGI WORK_DIR [ATTACK_RATE [SECONDS [KIND]]]
 
-SERVER MODE as for service/SERVER-local.sh (lighttpd fastcgi, nginx fastcgi, ...). It
-starts its own dnsmasq (reverse zones of the attack forwarded to a socket that never
-answers; the victim's names synthesised), the web server, and a silent socket, and stops
-them all, whatever happens. Prints one line of key=value pairs; times in seconds.
+SERVER MODE as for tests/service/servers/SERVER-local.sh (lighttpd fastcgi, nginx fastcgi,
+...). It starts its own dnsmasq (reverse zones of the attack forwarded to a socket that
+never answers; the victim's names synthesised), the web server, and a silent socket, and
+stops them all, whatever happens. Prints one line of key=value pairs; times in seconds.
 """
 import asyncio
 import ipaddress
@@ -26,7 +26,7 @@ import tempfile
 import time
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-SERVICE = os.path.join(ROOT, "service")
+SERVERS = os.path.join(ROOT, "tests", "service", "servers")
 FREE_PORT = os.path.join(ROOT, "tests", "service", "free_port.py")
 
 ATTACK_V4 = "198.18.%d.%d"            # 198.18.0.0/24 to 198.18.9.0/24
@@ -148,12 +148,12 @@ class Services:
 
     def run(self, script, folder, *arguments):
         self.started.append((script, os.path.join(self.work, folder)))
-        subprocess.run([os.path.join(SERVICE, script), "start", self.started[-1][1], *arguments],
+        subprocess.run([os.path.join(SERVERS, script), "start", self.started[-1][1], *arguments],
                        check=True, stdout=subprocess.DEVNULL)
 
     def stop(self):
         for script, folder in reversed(self.started):
-            subprocess.run([os.path.join(SERVICE, script), "stop", folder], check=False)
+            subprocess.run([os.path.join(SERVERS, script), "stop", folder], check=False)
         shutil.rmtree(self.work, ignore_errors=True)
         self.silent.close()
 

@@ -1,4 +1,4 @@
-"""A throwaway web server from service/*-local.sh, in its own folder on a free port."""
+"""A throwaway web server from servers/*-local.sh, in its own folder on a free port."""
 import os
 import shutil
 import subprocess
@@ -6,7 +6,7 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-SERVICE = os.path.join(HERE, "..", "..", "service")
+SERVERS = os.path.join(HERE, "servers")
 LOOPBACK = "127.0.0.1 ::1"
 
 
@@ -41,7 +41,7 @@ class LocalServer:
     def __init__(self, script, arguments, work_parent, environment, static_probe=False,
                  certificates=None):
         self.dir = tempfile.mkdtemp(prefix=script.split("-")[0] + ".", dir=work_parent)
-        self.script = os.path.join(SERVICE, script)
+        self.script = os.path.join(SERVERS, script)
         self.tls_port = None
         try:
             self.port = free_port()

@@ -6,7 +6,7 @@ set -euo pipefail
 
 [ $# -ge 2 ] || { echo "usage: $0 WORK_PARENT_DIR COMMAND [ARG...]" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
-dnsmasq_local=$here/../../service/dnsmasq-local.sh
+dnsmasq_local=$here/servers/dnsmasq-local.sh
 mkdir -p "$1"
 work=$(mktemp -d "$1/dns.XXXXXX")
 shift

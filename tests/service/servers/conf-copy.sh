@@ -1,7 +1,7 @@
-# Sourced by the *-local.sh helpers: the files in conf/ as shipped, with the places and
-# ports they name replaced, so that a local server runs what operators install.
+# Sourced by the *-local.sh helpers: the files in service/conf/ as shipped, with the places
+# and ports they name replaced, so that a local server runs what operators install.
 
-conf_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/conf" && pwd)
+conf_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../../service/conf" && pwd)
 
 # conf_copy NAME [FROM TO]...: prints conf/NAME with every FROM replaced by its TO. A FROM
 # the file does not hold is an error, so a changed shipped file cannot slip past the copy.

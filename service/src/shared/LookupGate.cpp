@@ -10,17 +10,13 @@ namespace ipx {
 
 namespace {
 
-// Bounded like the answer cache; more networks than the default workers can see time out
-// within the memory (48 lookups at once, each 1.8 s, for 60 s), so none is forgotten early.
+// More networks than the default workers can see time out within the memory (48 lookups
+// at once, each 1.8 s, for 60 s), so none is forgotten early.
 constexpr std::size_t kRememberedNetworks = 4096;
 // Networks whose DNS answered: one for each of many thousands of callers at home.
 constexpr std::size_t kTrustedNetworks = 16384;
 
 constexpr std::size_t kLookupsPerNetwork = 2;
-
-// One address whose reverse zone never answers (a PTR into a dead zone, or a delegation
-// of part of a /24) does not hide the names of its neighbours; its own answer is kept.
-constexpr std::size_t kTimedOutAddressesForSlow = 3;
 
 std::size_t AtLeastOne(std::size_t count) {
     return std::max<std::size_t>(1, count);
@@ -28,25 +24,6 @@ std::size_t AtLeastOne(std::size_t count) {
 
 std::size_t FamilyIndex(const Address& caller) {
     return caller.family() == Address::Family::V4 ? 0 : 1;
-}
-
-std::string AddressKey(const Address& caller) {
-    const auto bytes = caller.bytes();
-    return std::string(bytes.begin(), bytes.end());
-}
-
-// The timed-out addresses of a network, each as its bytes, one after the other.
-std::size_t AddressesIn(const std::string& addresses, const Address& any) {
-    return addresses.size() / any.bytes().size();
-}
-
-bool Holds(const std::string& addresses, const std::string& address) {
-    for (std::size_t at = 0; at < addresses.size(); at += address.size()) {
-        if (addresses.compare(at, address.size(), address) == 0) {
-            return true;
-        }
-    }
-    return false;
 }
 
 void Release(std::unordered_map<std::string, std::size_t>& counts, const std::string& key) {
@@ -80,10 +57,10 @@ LookupGate::Pass::~Pass() {
 }
 
 LookupGate::LookupGate(LookupLimits limits, std::chrono::steady_clock::duration memory,
-                       std::chrono::steady_clock::duration trust, AnswerCache::Clock now)
+                       std::chrono::steady_clock::duration trust, Clock now)
     : limits_(limits),
-      timedOut_(kRememberedNetworks, memory, now),
-      answered_(kTrustedNetworks, trust, std::move(now)) {
+      slowNetworks_(kRememberedNetworks, memory, now),
+      answeredNetworks_(kTrustedNetworks, trust, std::move(now)) {
     if (limits_.perNetwork == 0 || limits_.total == 0 || limits_.newPerFamily == 0 ||
         limits_.newPerWideNetwork == 0) {
         throw std::invalid_argument("a lookup gate that lets no lookup through");
@@ -93,10 +70,10 @@ LookupGate::LookupGate(LookupLimits limits, std::chrono::steady_clock::duration 
 std::optional<LookupGate::Pass> LookupGate::Enter(const Address& caller) {
     const std::string network = NetworkPrefix(caller);
     const std::lock_guard lock(mutex_);
-    if (IsSlow(network, caller)) {
+    if (slowNetworks_.IsSlow(caller)) {
         return std::nullopt;
     }
-    const bool trusted = IsTrusted(network);
+    const bool trusted = answeredNetworks_.Contains(network);
     if (!HasRoom(network, caller, trusted)) {
         return std::nullopt;
     }
@@ -112,15 +89,6 @@ std::optional<LookupGate::Pass> LookupGate::Enter(const Address& caller) {
 std::size_t LookupGate::NetworksLookingUp() const {
     const std::lock_guard lock(mutex_);
     return running_.size();
-}
-
-bool LookupGate::IsSlow(const std::string& network, const Address& caller) {
-    const auto addresses = timedOut_.Find(network);
-    return addresses && AddressesIn(*addresses, caller) >= kTimedOutAddressesForSlow;
-}
-
-bool LookupGate::IsTrusted(const std::string& network) {
-    return answered_.Find(network).has_value();
 }
 
 bool LookupGate::HasRoom(const std::string& network, const Address& caller, bool trusted) {
@@ -139,9 +107,9 @@ void LookupGate::Leave(const Address& caller, bool trusted, bool slow) {
     const std::string network = NetworkPrefix(caller);
     const std::lock_guard lock(mutex_);
     if (slow) {
-        RememberTimeOut(caller);
+        slowNetworks_.NoteTimeOut(caller);
     } else {
-        answered_.Store(network, {});
+        answeredNetworks_.Store(network);
     }
     --runningTotal_;
     Release(running_, network);
@@ -149,16 +117,6 @@ void LookupGate::Leave(const Address& caller, bool trusted, bool slow) {
         Release(runningWide_, WideNetworkPrefix(caller));
         --runningNew_[FamilyIndex(caller)];
     }
-}
-
-void LookupGate::RememberTimeOut(const Address& caller) {
-    const std::string network = NetworkPrefix(caller);
-    std::string addresses = timedOut_.Find(network).value_or("");
-    const std::string address = AddressKey(caller);
-    if (!Holds(addresses, address) && AddressesIn(addresses, caller) < kTimedOutAddressesForSlow) {
-        addresses += address;
-    }
-    timedOut_.Store(network, std::move(addresses));
 }
 
 }  // namespace ipx

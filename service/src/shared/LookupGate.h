@@ -9,7 +9,8 @@
 // it after the wait; from any other, an answer it gets only while the limits are reached.
 
 #include "Address.h"
-#include "AnswerCache.h"
+#include "ExpiringMap.h"
+#include "SlowNetworks.h"
 
 #include <array>
 #include <chrono>
@@ -63,7 +64,7 @@ public:
     // memory: how long a slow network is answered without DNS; trust: how long a network
     // whose DNS answered keeps its share.
     LookupGate(LookupLimits limits, std::chrono::steady_clock::duration memory,
-               std::chrono::steady_clock::duration trust, AnswerCache::Clock now);
+               std::chrono::steady_clock::duration trust, Clock now);
 
     // Nothing when the caller's network was slow within the memory, or when as many
     // lookups as the limits allow are running for its network, its kind or in all.
@@ -73,17 +74,13 @@ public:
     std::size_t NetworksLookingUp() const;
 
 private:
-    bool IsSlow(const std::string& network, const Address& caller);
-    bool IsTrusted(const std::string& network);
     bool HasRoom(const std::string& network, const Address& caller, bool trusted);
     void Leave(const Address& caller, bool trusted, bool slow);
-    void RememberTimeOut(const Address& caller);
 
     LookupLimits limits_;
-    // Bounded, and forget on their own: the addresses of each network whose lookups ran
-    // out of time, and the networks whose DNS answered.
-    AnswerCache timedOut_;
-    AnswerCache answered_;
+    // Bounded, and forget on their own.
+    SlowNetworks slowNetworks_;
+    ExpiringSet answeredNetworks_;  // networks whose DNS answered
     mutable std::mutex mutex_;
     std::unordered_map<std::string, std::size_t> running_;  // only networks with lookups
     std::unordered_map<std::string, std::size_t> runningWide_;  // new networks' only
