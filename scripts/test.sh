@@ -28,6 +28,10 @@ ctest --test-dir "$build/sanitize" --output-on-failure -j2 \
 echo "== fuzzing the reply, icon record, address and host-name rules (10 s each)"
 RESULTS_DIR="$results" "$here/fuzz.sh" 10 || status=1
 
+echo "== Windows build checks: kestrin.exe's imports"
+ctest --test-dir "$build/win-test" --output-on-failure \
+  --output-junit "$results/win-build.xml" || status=1
+
 echo "== Windows tests under Wine"
 start_test_session
 export KESTRIN_ARTIFACTS
