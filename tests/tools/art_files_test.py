@@ -119,6 +119,7 @@ class Icon(ToolRun):
     # frame of their own, so Windows never scales one.
     def test_directory_lists_six_8bit_sizes_smallest_first(self):
         self.assertEqual(self.data[:4], b"\0\0\1\0", "reserved 0, type 1: an icon")
+        # Each directory entry starts with its width; Pillow does not keep their order.
         self.assertEqual([self.data[6 + 16 * i] for i in range(6)], self.SIZES)
         self.assertEqual([(e["width"], e["height"]) for e in self.entries],
                          [(size, size) for size in self.SIZES])
