@@ -7,8 +7,8 @@ packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest
   g++-mingw-w64-i686 wine wine32:i386 wine64
   xvfb xdotool x11-utils imagemagick
-  python3 python3-cryptography curl lighttpd nginx apache2 libfcgi-dev libc-ares-dev spawn-fcgi
-  dnsmasq wrk lighttpd-mod-openssl openssl
+  python3 python3-cryptography python3-pil curl lighttpd nginx apache2 libfcgi-dev libc-ares-dev
+  spawn-fcgi dnsmasq wrk lighttpd-mod-openssl openssl
   clang libclang-rt-14-dev
   systemd
 )

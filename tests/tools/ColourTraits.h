@@ -5,11 +5,7 @@
 
 namespace kestrin::art::test {
 
-int Lightness(Rgba c);  // mean of the three channels
-
-bool IsBlueDominant(Rgba c);
-bool IsGreenDominant(Rgba c);
+int Lightness(Rgba c);     // mean of the three channels
 bool IsLightGrey(Rgba c);  // nearly neutral and well above mid-grey, but not white
-bool IsGrey(Rgba c);       // all channels equal
 
 }  // namespace kestrin::art::test
