@@ -5,15 +5,12 @@
 # windows must not grow. The test command runs the same soak with 300 cycles.
 #   bench/soak.sh [CYCLES]
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
+cd "$(dirname "$0")/.."
 cycles=${1:-10000}
-source "$here/../scripts/wine-session.sh"
-build="$KESTRIN_ROOT/build"
-
-build_test_program "$build/win-test"
-start_test_session
+source scripts/build.sh
+build_preset win
 started=$(date +%s)
-KESTRIN_SOAK_CYCLES=$cycles wine "$build/win-test/bin/kestrin_soak_tests.exe" >"$build/soak.log" 2>&1 \
-  && outcome=passed || outcome=failed
+KESTRIN_SOAK_CYCLES=$cycles ctest --preset win -R '^win\.Soak$' --timeout 36000 \
+  >build/soak.log 2>&1 && outcome=passed || outcome=failed
 echo "soak: $cycles random cycles, $outcome in $(( $(date +%s) - started )) s (log: build/soak.log)"
 [ "$outcome" = passed ]

@@ -177,9 +177,10 @@ if [ -n "$dry_run" ]; then
 fi
 
 mkdir -p "$(dirname "$build")"
-build_windows_tree "$build" -DKESTRIN_BUILD_TESTS=OFF -DKESTRIN_LOOKUP_URL="$url" \
-  -DKESTRIN_LEGACY_LOOKUP_URL="$legacy_url" \
-  -DKESTRIN_REFRESH_MS=60000 -DKESTRIN_DOWNLOAD_DEADLINE_MS=5000
+# A fresh cache: the refresh interval and the deadline are the project's defaults, never
+# what an earlier configuration of the folder left.
+build_preset release --fresh -B "$build" -DKESTRIN_LOOKUP_URL="$url" \
+  -DKESTRIN_LEGACY_LOOKUP_URL="$legacy_url"
 name=kestrin-$version-win32.zip
 mkdir -p "$dist"
 write_note "$version" >"$build/README.txt"

@@ -12,28 +12,26 @@ source "$here/wine-session.sh"
 build="$KESTRIN_ROOT/build"
 run="$build/run"
 port=${KESTRIN_RUN_PORT:-18462}
-mkdir -p "$run"
 
 echo "== building"
-build_tree "$build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-build_windows_tree "$build/win" -DKESTRIN_BUILD_TESTS=ON \
-  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi"
+build_preset service
+build_preset run -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi"
 
 stop_service() { "$KESTRIN_ROOT/tests/service/servers/lighttpd-local.sh" stop "$run/lighttpd" || true; }
 on_exit stop_service
 "$KESTRIN_ROOT/tests/service/servers/lighttpd-local.sh" start "$run/lighttpd" "$port" fastcgi \
-  "$build/native/service/ipx.cgi" >/dev/null
+  "$build/service/service/ipx.cgi" >/dev/null
 echo "== lookup service: ipx.cgi under lighttpd at http://127.0.0.1:$port/cgi-bin/ipx.cgi"
 
 if [ -n "$had_display" ]; then
-  use_wine_prefix "$build/wineprefix-desktop"
+  use_wine_prefix "$run/wineprefix-desktop"
 else
   start_virtual_display
-  use_wine_prefix "$build/wineprefix"
+  use_wine_prefix "$run/wineprefix"
   use_unmanaged_windows
 fi
-kestrin="$build/win/bin/kestrin.exe"
-probe="$build/win/bin/kestrin-probe.exe"
+kestrin="$run/bin/kestrin.exe"
+probe="$run/bin/kestrin-probe.exe"
 
 if [ -n "$had_display" ]; then
   echo "== Kestrin runs on $DISPLAY; choose Exit from its tray menu to end it"
