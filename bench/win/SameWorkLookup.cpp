@@ -10,6 +10,7 @@
 
 #include <initializer_list>
 
+#include "BaselineWindow.h"
 #include "BuildConfig.h"
 #include "DownloadJob.h"
 #include "ProgramSettings.h"
@@ -18,9 +19,7 @@
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"KestrinBench.SameWorkLookup";
 constexpr wchar_t kReplyFile[] = L"\\same-work-lookup.txt";
-constexpr UINT_PTR kTimer = 1;
 
 void* Allocate(SIZE_T bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
 void Free(void* memory) { HeapFree(GetProcessHeap(), 0, memory); }
@@ -194,43 +193,20 @@ HWND AddControl(HWND parent, const wchar_t* kind, DWORD style, int id, int top) 
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_BTN_REFRESH && HIWORD(wParam) == BN_CLICKED) RunCycle(window);
+    const bool clicked = message == WM_COMMAND && LOWORD(wParam) == IDC_BTN_REFRESH &&
+                         HIWORD(wParam) == BN_CLICKED;
+    if (clicked || (message == WM_TIMER && wParam == kestrin::bench::kBaselineTimer)) {
+        RunCycle(window);
         return 0;
-    case WM_TIMER:
-        if (wParam == kTimer) RunCycle(window);
-        return 0;
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
-        KillTimer(window, kTimer);
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
     }
+    return kestrin::bench::BaselineDefault(window, message, wParam, lParam);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExW(&wc)) return 1;
-    // Same frame and inner size as Kestrin's window at 96 DPI.
-    constexpr DWORD style = WS_POPUP | WS_DLGFRAME;
-    RECT outer{0, 0, 411, 172};
-    AdjustWindowRectEx(&outer, style, FALSE, WS_EX_TOOLWINDOW);
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", style, 100, 100,
-                                  outer.right - outer.left, outer.bottom - outer.top, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window =
+        kestrin::bench::CreateBaselineWindow(instance, L"KestrinBench.SameWorkLookup", WindowProc);
     if (!window) return 1;
     const DWORD box = ES_READONLY | ES_AUTOHSCROLL;
     AddControl(window, L"BUTTON", BS_PUSHBUTTON, IDC_BTN_REFRESH, 10);
@@ -238,12 +214,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     AddControl(window, L"EDIT", box, IDC_T_HOST, 90);
     // As Kestrin does: the first answers are in the boxes when the window shows.
     RunCycle(window);
-    SetTimer(window, kTimer, kestrin::kRefreshIntervalMs, nullptr);
-    ShowWindow(window, SW_SHOW);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    return kestrin::bench::ShowAndRun(window, kestrin::kRefreshIntervalMs);
 }
