@@ -1,4 +1,4 @@
-// kestrin-bench: measures kestrin.exe and the bare-window baseline from outside, under Wine
+// kestrin-bench: measures kestrin.exe and its baselines from outside, under Wine
 // or Windows, and prints one "key value" line per result for bench/run.sh.
 //   kestrin-bench [--runs N] [--cycles N] [--timed N] [--idle-seconds N]
 //   kestrin-bench --hang-cycles N
@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,6 +48,8 @@ using kestrin::test::ServerUrl;
 using kestrin::test::TempFolder;
 
 constexpr ProgramFile kBareWindow{L"bare-window.exe", L"KestrinBench.BareWindow"};
+// A lookup cycle's work and no more, driven through its button as Kestrin is.
+constexpr ProgramFile kSameWork{L"same-work-lookup.exe", L"KestrinBench.SameWorkLookup"};
 // The window is polled every millisecond, so start-up is timed to about that.
 constexpr DWORD kShowTimeoutMs = 30000;
 constexpr DWORD kShowPollMs = 1;
@@ -122,7 +125,7 @@ double TimedGet(const std::wstring& url) {
     return body.empty() ? -1 : elapsed;
 }
 
-// A synchronous click returns once the whole lookup cycle has run on Kestrin's UI thread.
+// A synchronous click returns once the whole lookup cycle has run on the window's thread.
 double TimedCycle(HWND button) {
     const double start = NowMs();
     DWORD_PTR ignored = 0;
@@ -182,6 +185,14 @@ void EmptyBoxes(const KestrinProcess& p) {
         SendMessageTimeoutW(p.Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""),
                             SMTO_NORMAL, 5000, &ignored);
     }
+}
+
+// A timed click on a program whose boxes were emptied first: a negative number when the
+// click failed or the cycle left a box empty.
+double TimedAnsweredCycle(const KestrinProcess& program) {
+    EmptyBoxes(program);
+    const double ms = TimedCycle(program.Control(IDC_BTN_REFRESH));
+    return BoxesFilled(program) ? ms : -1;
 }
 
 void RunCycles(HWND button, int count) {
@@ -272,11 +283,18 @@ int Run(const Options& options) {
         std::fputs("bare-window.exe did not show its window\n", stderr);
         return 1;
     }
-    Sleep(1000);  // let both settle after showing
+    // Ended before idling, where its own timer's lookups would load the machine.
+    std::optional<KestrinProcess> sameWork(std::in_place, kSameWork, temp.path());
+    if (!sameWork->WaitUntilShown(BoxesFilled, kShowTimeoutMs, kShowPollMs)) {
+        std::fputs("same-work-lookup.exe did not show its answers\n", stderr);
+        return 1;
+    }
+    Sleep(1000);  // let all settle after showing
     const std::wstring kestrinProc = LinuxProcFolder(kestrinExe.path());
     const std::wstring bareProc = LinuxProcFolder(bare.path());
     PrintHoldings("mem.kestrin.start", kestrinExe, kestrinProc);
     PrintHoldings("mem.bare.start", bare, bareProc);
+    PrintHoldings("mem.same.start", *sameWork, LinuxProcFolder(sameWork->path()));
 
     HWND button = kestrinExe.Control(IDC_BTN_REFRESH);
     double start = NowMs();
@@ -285,21 +303,27 @@ int Run(const Options& options) {
     PrintCount("cycles.count", static_cast<unsigned long long>(options.cycles));
     PrintHoldings("mem.kestrin.cycles1", kestrinExe, kestrinProc);
 
-    std::vector<double> cycle, get, message;
+    std::vector<double> cycle, same, get, message;
     int failed = 0;
     for (int i = 0; i < options.timed; ++i) {
-        const double c = TimedCycle(button);
+        // In turns first, so that neither program always follows the other.
+        const double s1 = i % 2 ? TimedAnsweredCycle(*sameWork) : 0;
+        const double c = TimedAnsweredCycle(kestrinExe);
+        const double s = i % 2 ? s1 : TimedAnsweredCycle(*sameWork);
         const double g = TimedGet(url);
         const double m = TimedNullMessage(kestrinExe.window());
-        if (c < 0 || g < 0) ++failed;
+        if (c < 0 || s < 0 || g < 0) ++failed;
         if (c >= 0) cycle.push_back(c);
+        if (s >= 0) same.push_back(s);
         if (g >= 0) get.push_back(g);
         if (m >= 0) message.push_back(m);
     }
     PrintSamples("cycle.kestrin_ms", cycle);
+    PrintSamples("cycle.same_ms", same);
     PrintSamples("cycle.get_ms", get);
     PrintSamples("cycle.message_ms", message);
     PrintCount("cycle.failed", static_cast<unsigned long long>(failed));
+    sameWork.reset();
 
     start = NowMs();
     RunCycles(button, options.cycles);
