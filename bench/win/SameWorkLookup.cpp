@@ -12,7 +12,7 @@
 
 #include "BaselineWindow.h"
 #include "BuildConfig.h"
-#include "DownloadJob.h"
+#include "HttpFetch.h"
 #include "ProgramSettings.h"
 #include "Reply.h"
 #include "resource.h"
