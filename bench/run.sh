@@ -53,17 +53,13 @@ trap 'exit 130' INT TERM
 require_free_port "$port" "the bench (KESTRIN_BENCH_PORT chooses another)"
 require_free_port "$tls_port" "the bench's https (KESTRIN_BENCH_TLS_PORT chooses another)"
 
-echo "== building (build/bench-win, build/bench-service)" >&2
-# The release refresh interval and download deadline, so the rows show what users get.
-build_windows_tree "$build/bench-win" -DKESTRIN_BUILD_TESTS=ON \
-  -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi" -DKESTRIN_REFRESH_MS=60000 \
-  -DKESTRIN_DOWNLOAD_DEADLINE_MS=5000
-# The same tree and options bench/service/run.sh uses when it builds for itself.
-cmake -S "$KESTRIN_ROOT" -B "$build/bench-service" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DKESTRIN_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build/bench-service" --target ipx_cgi >/dev/null
-bin="$build/bench-win/bin"
-ipx_cgi="$build/bench-service/service/ipx.cgi"
+echo "== building (the presets bench and service: build/bench, build/service)" >&2
+# A fresh cache: the release's refresh interval and download deadline, so that the rows
+# show what users get.
+build_preset bench --fresh -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi"
+build_preset service
+bin="$build/bench/bin"
+ipx_cgi="$build/service/service/ipx.cgi"
 
 rm -rf "$work" "$results"
 mkdir -p "$work" "$results"
@@ -116,7 +112,7 @@ session_pids=("${kept_pids[@]}")
 
 echo "== bench/service/run.sh, $service_runs run(s)" >&2
 for i in $(seq "$service_runs"); do
-  "$here/service/run.sh" "$build/bench-service" >"$results/service.$i.txt"
+  "$here/service/run.sh" "$build/service" >"$results/service.$i.txt"
 done
 
 # ---- turning the results into the table ----
@@ -172,7 +168,7 @@ code_parts=$(awk '$1 != ".rsrc" { printf "%s%s %.1f KiB", sep, $1, $2 / 1024; se
 # The files .rsrc is built from, as kestrin.rc names them, found where the resource
 # compiler looks; a bitmap with its pixels and its bytes as a resource holds them: the
 # .bmp file less its 14-byte file header.
-rc_folders=("$build/bench-win/src/app/art-tool/art" "$build/bench-win/src/app" "$KESTRIN_ROOT/src/app")
+rc_folders=("$build/bench/src/app/art-tool/art" "$build/bench/src/app" "$KESTRIN_ROOT/src/app")
 rsrc_parts=
 rsrc_files_bytes=0
 while read -r kind file; do

@@ -14,7 +14,7 @@
 # with no DNS attack, 2,000 requests whose headers never end and 2,000 bodies that never
 # end, all from one address, for 30 s (slow_connections.py): no victim request may fail.
 #   bench/service/run.sh [BUILD_DIR]
-# Without BUILD_DIR it builds ipx.cgi (Release) in build/bench-service; either way it
+# Without BUILD_DIR it builds ipx.cgi (the preset service) in build/service; either way it
 # builds the do-nothing responder beside it. DNS goes to a local dnsmasq that confirms
 # 127.0.0.1 as loopback.kestrin.test, so every CGI request costs two real, if fast, DNS
 # round trips; FastCGI answers from its cache.
@@ -35,11 +35,10 @@ connections=16
 keep_alive_target=0.25
 fresh_target=0.70
 
-build=${1:-$root/build/bench-service}
+build=${1:-$root/build/service}
 if [ $# -eq 0 ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DKESTRIN_BUILD_TESTS=OFF >/dev/null
-    cmake --build "$build" --target ipx_cgi >/dev/null
+    source "$root/scripts/build.sh"
+    build_preset service
 fi
 ipx_cgi=$build/service/ipx.cgi
 [ -x "$ipx_cgi" ] || { echo "no ipx.cgi in $build/service" >&2; exit 1; }
