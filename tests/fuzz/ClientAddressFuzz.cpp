@@ -14,6 +14,7 @@
 #include "TrustedProxies.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,27 @@
 using fuzz::Require;
 
 namespace {
+
+// A range holds its network address, and flipping one bit of it leaves the range exactly
+// when the bit lies within the prefix.
+void CheckRange(std::string_view item, const ipx::AddressRange& range) {
+    const std::size_t slash = item.find('/');
+    const auto network = ipx::Address::Parse(item.substr(0, slash));
+    Require(network && range.Contains(*network), "a range holds its own network address");
+    const auto bytes = network->bytes();
+    const std::size_t prefix = slash == std::string_view::npos
+                                   ? bytes.size() * 8
+                                   : std::stoul(std::string(item.substr(slash + 1)));
+    for (std::size_t bit = 0; bit < bytes.size() * 8; ++bit) {
+        std::array<std::uint8_t, 16> flipped{};
+        std::copy(bytes.begin(), bytes.end(), flipped.begin());
+        flipped[bit / 8] ^= static_cast<std::uint8_t>(0x80U >> (bit % 8));
+        const auto other = bytes.size() == 16 ? ipx::Address::FromV6(flipped)
+                           : ipx::Address::FromV4({flipped[0], flipped[1], flipped[2], flipped[3]});
+        if (other.family() != network->family()) continue;  // became IPv4-mapped
+        Require(range.Contains(other) == (bit >= prefix), "the prefix length decides membership");
+    }
+}
 
 void CheckSettings(std::string_view list, bool valid) {
     // The environment hands a C string: it ends at the first NUL.
@@ -91,8 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto range = ipx::AddressRange::Parse(item);
         allGood = allGood && range;
         if (!range) continue;
-        const auto network = ipx::Address::Parse(item.substr(0, item.find('/')));
-        Require(network && range->Contains(*network), "a range holds its own network address");
+        CheckRange(item, *range);
         goodItems.append(item).append(",");
     }
     Require(ipx::TrustedProxies::Parse(list).has_value() == allGood,

@@ -133,7 +133,8 @@ std::wstring ArtifactPath(const std::wstring& name) {
 TEST_F(Window, LooksPixelForPixelLikeItsReferencePicture) {
     const ScreenCapture shot = Shot();
     EXPECT_TRUE(shot.SaveBmp(ArtifactPath(L"window-" + std::to_wstring(dpi_) + L"dpi.bmp")));
-    if (dpi_ != 96 && dpi_ != 120 && dpi_ != 144) GTEST_SKIP() << "references exist for 96, 120 and 144 DPI";
+    if (dpi_ != 96 && dpi_ != 120 && dpi_ != 144)
+        GTEST_SKIP() << "references exist for 96, 120 and 144 DPI";
     const auto reference = ReferencePicture(dpi_);
     ASSERT_TRUE(reference.has_value()) << "cannot read the reference picture";
     EXPECT_EQ(shot.DifferingPixels(*reference), 0u)
