@@ -34,7 +34,9 @@ void CheckRange(std::string_view item, const ipx::AddressRange& range) {
     const std::size_t prefix = slash == std::string_view::npos
                                    ? bytes.size() * 8
                                    : std::stoul(std::string(item.substr(slash + 1)));
-    for (std::size_t bit = 0; bit < bytes.size() * 8; ++bit) {
+    // The first and last bits, and those either side of the prefix's end.
+    for (const std::size_t bit : {std::size_t{0}, prefix - 1, prefix, bytes.size() * 8 - 1}) {
+        if (bit >= bytes.size() * 8) continue;  // no such bit, as prefix - 1 of /0
         std::array<std::uint8_t, 16> flipped{};
         std::copy(bytes.begin(), bytes.end(), flipped.begin());
         flipped[bit / 8] ^= static_cast<std::uint8_t>(0x80U >> (bit % 8));
