@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<std::string_view> forwardedFor =
         values.empty() ? std::nullopt : std::optional<std::string_view>(values.front());
 
-    // A list with a bad item trusts nobody; its good items alone still make a list.
+    // A list with a bad item is refused; its good items alone still make one to walk with.
     std::string goodItems;
     bool allGood = true;
     for (const std::string_view item : ipx::SplitNonEmpty(list, " \t,")) {
