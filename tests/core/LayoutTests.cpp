@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "Layout.h"
 
 using kestrin::layout::Scale;
@@ -20,4 +22,17 @@ TEST(LayoutScale, ABoxScalesEachSideOnItsOwn) {
     EXPECT_EQ(box.top, 5);
     EXPECT_EQ(box.width, 617);
     EXPECT_EQ(box.height, 48);
+}
+
+// The two groups are one design used twice, so either box one pixel off shows here.
+TEST(LayoutGroups, HoldTheirBoxAtTheSamePlaceCentredAcrossAndWithinTheGroup) {
+    using namespace kestrin::layout;
+    EXPECT_EQ(t_host.left - Frm2.left, t_public.left - Frm1.left);
+    EXPECT_EQ(t_host.top - Frm2.top, t_public.top - Frm1.top);
+    EXPECT_EQ(t_host.height, t_public.height);
+    EXPECT_EQ(Frm2.height, Frm1.height);
+    for (const auto& [group, box] : {std::pair{Frm1, t_public}, std::pair{Frm2, t_host}}) {
+        EXPECT_EQ(box.left - group.left, group.left + group.width - box.left - box.width);
+        EXPECT_LT(box.top + box.height, group.top + group.height);
+    }
 }

@@ -1,8 +1,8 @@
 // The trusted-proxy list, REMOTE_ADDR and X-Forwarded-For, one per line of the input (a
 // missing third line is a request without the header; further lines are further values
-// the web server passed under the header's name). The caller chosen must be the one a
-// plain walk over the hops picks, as a canonical address, or nothing; from a trusted peer,
-// several values give nothing.
+// the web server passed under the header's name). The caller chosen is checked for what
+// it must be, not walked out again: the peer or a hop, canonical, with only trusted hops
+// to its right, and never moved by a hop forged further left.
 
 #include "FuzzTarget.h"
 
@@ -14,6 +14,7 @@
 #include "TrustedProxies.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,103 +24,35 @@ using fuzz::Require;
 
 namespace {
 
-struct Range {
-    ipx::Address network;
-    unsigned bits;
-};
-
-unsigned FamilyBits(const ipx::Address& address) {
-    return address.family() == ipx::Address::Family::V4 ? 32U : 128U;
-}
-
-// "address" or "address/digits" with at most as many bits as the family has.
-std::optional<Range> RangeFrom(std::string_view item) {
+// A range holds its network address, and flipping one bit of it leaves the range exactly
+// when the bit lies within the prefix.
+void CheckRange(std::string_view item, const ipx::AddressRange& range) {
     const std::size_t slash = item.find('/');
     const auto network = ipx::Address::Parse(item.substr(0, slash));
-    if (!network) return std::nullopt;
-    if (slash == std::string_view::npos) return Range{*network, FamilyBits(*network)};
-    const std::string_view digits = item.substr(slash + 1);
-    if (digits.empty()) return std::nullopt;
-    unsigned bits = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') return std::nullopt;
-        bits = std::min(bits * 10 + static_cast<unsigned>(c - '0'), 1000U);
+    Require(network && range.Contains(*network), "a range holds its own network address");
+    const auto bytes = network->bytes();
+    const std::size_t prefix = slash == std::string_view::npos
+                                   ? bytes.size() * 8
+                                   : std::stoul(std::string(item.substr(slash + 1)));
+    // The first and last bits, and those either side of the prefix's end.
+    for (const std::size_t bit : {std::size_t{0}, prefix - 1, prefix, bytes.size() * 8 - 1}) {
+        if (bit >= bytes.size() * 8) continue;  // no such bit, as prefix - 1 of /0
+        std::array<std::uint8_t, 16> flipped{};
+        std::copy(bytes.begin(), bytes.end(), flipped.begin());
+        flipped[bit / 8] ^= static_cast<std::uint8_t>(0x80U >> (bit % 8));
+        const auto other = bytes.size() == 16 ? ipx::Address::FromV6(flipped)
+                           : ipx::Address::FromV4({flipped[0], flipped[1], flipped[2], flipped[3]});
+        if (other.family() != network->family()) continue;  // became IPv4-mapped
+        Require(range.Contains(other) == (bit >= prefix), "the prefix length decides membership");
     }
-    if (bits > FamilyBits(*network)) return std::nullopt;
-    return Range{*network, bits};
-}
-
-bool Bit(std::span<const std::uint8_t> bytes, unsigned index) {
-    return ((static_cast<unsigned>(bytes[index / 8]) >> (7U - index % 8U)) & 1U) != 0;
-}
-
-bool InRange(const Range& range, const ipx::Address& address) {
-    if (range.network.family() != address.family()) return false;
-    for (unsigned i = 0; i < range.bits; ++i) {
-        if (Bit(range.network.bytes(), i) != Bit(address.bytes(), i)) return false;
-    }
-    return true;
-}
-
-bool Trusted(const std::vector<Range>& ranges, const ipx::Address& address) {
-    return std::any_of(ranges.begin(), ranges.end(),
-                       [&](const Range& range) { return InRange(range, address); });
-}
-
-bool IsListSeparator(char c) { return c == ' ' || c == '\t' || c == ','; }
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The list's items, split by hand to hold the library's splitting to account.
-std::vector<std::string_view> ListItems(std::string_view list) {
-    std::vector<std::string_view> items;
-    std::size_t i = 0;
-    while (i < list.size()) {
-        if (IsListSeparator(list[i])) {
-            ++i;
-            continue;
-        }
-        std::size_t end = i;
-        while (end < list.size() && !IsListSeparator(list[end])) ++end;
-        items.push_back(list.substr(i, end - i));
-        i = end;
-    }
-    return items;
-}
-
-std::vector<std::string_view> Hops(std::string_view header) {
-    std::vector<std::string_view> hops;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= header.size(); ++i) {
-        if (i < header.size() && header[i] != ',') continue;
-        std::string_view hop = header.substr(start, i - start);
-        while (!hop.empty() && IsBlank(hop.front())) hop.remove_prefix(1);
-        while (!hop.empty() && IsBlank(hop.back())) hop.remove_suffix(1);
-        hops.push_back(hop);
-        start = i + 1;
-    }
-    return hops;
-}
-
-std::optional<ipx::Address> ExpectedCaller(std::string_view remoteAddr,
-                                           std::optional<std::string_view> forwardedFor,
-                                           const std::vector<Range>& trusted) {
-    auto caller = ipx::Address::Parse(remoteAddr);
-    if (!caller || !forwardedFor || !Trusted(trusted, *caller)) return caller;
-    const auto hops = Hops(*forwardedFor);
-    for (auto hop = hops.rbegin(); hop != hops.rend(); ++hop) {
-        caller = ipx::Address::Parse(*hop);
-        if (!caller || !Trusted(trusted, *caller)) return caller;
-    }
-    return caller;
 }
 
 void CheckSettings(std::string_view list, bool valid) {
     // The environment hands a C string: it ends at the first NUL.
     if (list.find('\0') != std::string_view::npos) return;
-    const std::string terminated(list);
     bool threw = false;
     try {
-        (void)ipx::SettingsFrom(terminated.c_str(), nullptr);
+        (void)ipx::SettingsFrom(std::string(list).c_str(), nullptr);
     } catch (const std::runtime_error&) {
         threw = true;
     }
@@ -136,6 +69,32 @@ void CheckAnswer(const ipx::Address& caller) {
             "the answer's body is the address twice, one per line, after the same headers");
 }
 
+// What a request through trusted proxies may answer; caller is what it did answer.
+void CheckHopChosen(std::string_view remoteAddr, std::string_view forwardedFor,
+                    const ipx::TrustedProxies& trusted, const std::optional<ipx::Address>& caller) {
+    const auto isTrusted = [&](std::string_view hop) {
+        const auto address = ipx::Address::Parse(hop);
+        return address && trusted.Contains(*address);
+    };
+    const auto hops = ipx::SplitCommaList(forwardedFor);
+    // Where the caller stands: the rightmost hop that reads as it (as nothing, if no address).
+    auto at = hops.end();
+    while (at != hops.begin() && ipx::Address::Parse(*(at - 1)) != caller) --at;
+    Require(at != hops.begin(), "from a trusted peer, the caller is one of the hops");
+    Require(std::all_of(at, hops.end(), isTrusted), "every hop right of the caller is trusted");
+    if (caller && trusted.Contains(*caller)) {
+        Require(std::all_of(hops.begin(), hops.end(), isTrusted) &&
+                    caller == ipx::Address::Parse(hops.front()),
+                "a trusted hop is the caller only as the leftmost of trusted hops");
+    }
+    if (std::all_of(hops.begin(), hops.end(), isTrusted)) return;
+    for (const std::string_view forged : {"192.0.2.66", "forged"}) {
+        const std::string header = std::string(forged) + "," + std::string(forwardedFor);
+        Require(ipx::SelectClientAddress(remoteAddr, header, trusted) == caller,
+                "a hop forged left of an untrusted one changes nothing");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -149,58 +108,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<std::string_view> forwardedFor =
         values.empty() ? std::nullopt : std::optional<std::string_view>(values.front());
 
-    const auto items = ListItems(list);
-    const auto split = ipx::SplitNonEmpty(list, " \t,");
-    Require(split == items, "the list splits at blanks and commas, empty items left out");
-
-    std::vector<Range> ranges;
-    std::string validItems;
-    bool allValid = true;
-    for (const std::string_view item : items) {
-        const auto range = RangeFrom(item);
-        Require(ipx::AddressRange::Parse(item).has_value() == range.has_value(),
-                "a range is an address with an optional prefix length within its family");
-        if (!range) {
-            allValid = false;
-            continue;
-        }
-        Require(ipx::AddressRange::Parse(item)->Contains(range->network),
-                "a range holds its own network address");
-        ranges.push_back(*range);
-        validItems.append(item).append(",");
+    // A list with a bad item is refused; its good items alone still make one to walk with.
+    std::string goodItems;
+    bool allGood = true;
+    for (const std::string_view item : ipx::SplitNonEmpty(list, " \t,")) {
+        const auto range = ipx::AddressRange::Parse(item);
+        allGood = allGood && range;
+        if (!range) continue;
+        CheckRange(item, *range);
+        goodItems.append(item).append(",");
     }
-    Require(ipx::TrustedProxies::Parse(list).has_value() == allValid,
+    Require(ipx::TrustedProxies::Parse(list).has_value() == allGood,
             "a list is valid exactly when every item is a range");
-    CheckSettings(list, allValid);
-
-    const auto trusted = ipx::TrustedProxies::Parse(validItems);
-    Require(trusted.has_value(), "the list of the valid items alone is valid");
-
-    if (forwardedFor) {
-        Require(ipx::SplitCommaList(*forwardedFor) == Hops(*forwardedFor),
-                "the header splits at every comma, blanks trimmed, empty hops kept");
-    }
-    auto candidates = Hops(forwardedFor.value_or(""));
-    candidates.push_back(remoteAddr);
-    for (const std::string_view candidate : candidates) {
-        if (const auto address = ipx::Address::Parse(candidate)) {
-            Require(trusted->Contains(*address) == Trusted(ranges, *address),
-                    "an address is trusted exactly when a range holds it");
-        }
-    }
+    CheckSettings(list, allGood);
+    const auto trusted = ipx::TrustedProxies::Parse(goodItems);
+    Require(trusted.has_value(), "the list of the good items alone is valid");
 
     const auto caller = ipx::SelectClientAddress(remoteAddr, forwardedFor, *trusted);
-    const auto expected = ExpectedCaller(remoteAddr, forwardedFor, ranges);
-    Require(caller == expected, "the caller is the first untrusted hop from the right");
     const auto peer = ipx::Address::Parse(remoteAddr);
-    const bool ambiguous = values.size() > 1 && peer && Trusted(ranges, *peer);
-    Require(ipx::SelectClientAddress(remoteAddr, values, *trusted) ==
-                (ambiguous ? std::nullopt : values.size() > 1 ? peer : expected),
-            "several values from a trusted peer give nothing; from any other, the peer");
+    const bool peerTrusted = peer && trusted->Contains(*peer);
+    if (peerTrusted && forwardedFor) {
+        CheckHopChosen(remoteAddr, *forwardedFor, *trusted, caller);
+    } else {
+        Require(caller == peer, "the peer is the caller unless a trusted proxy forwarded for it");
+    }
     if (caller) {
         const auto again = ipx::Address::Parse(caller->Text());
-        Require(again && *again == *caller, "the caller is a canonical address");
+        Require(again == caller && again->Text() == caller->Text(),
+                "the caller is canonical: read back and written again, it stays the same");
         CheckAnswer(*caller);
     }
+    Require(ipx::SelectClientAddress(remoteAddr, values, *trusted) ==
+                (values.size() <= 1 ? caller : peerTrusted ? std::nullopt : peer),
+            "several values from a trusted peer give nothing; from any other, the peer");
     return 0;
 }

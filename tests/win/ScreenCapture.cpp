@@ -3,16 +3,10 @@
 #include <wincodec.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "Handles.h"
 
 namespace kestrin::test {
-
-bool Rgb::IsGrey(int level, int tolerance) const {
-    return std::abs(r - level) <= tolerance && std::abs(g - level) <= tolerance &&
-           std::abs(b - level) <= tolerance;
-}
 
 ScreenCapture::ScreenCapture(HWND window) {
     RECT inner;
@@ -42,12 +36,6 @@ ScreenCapture::ScreenCapture(HWND window) {
     SelectObject(memory, previous);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-}
-
-Rgb ScreenCapture::At(int x, int y) const {
-    const std::uint32_t p = pixels_[static_cast<std::size_t>(y * width_ + x)];
-    return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
-            static_cast<int>(p & 0xFF)};
 }
 
 bool ScreenCapture::SaveBmp(const std::wstring& path) const {

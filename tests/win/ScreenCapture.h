@@ -10,14 +10,6 @@
 
 namespace kestrin::test {
 
-struct Rgb {
-    int r;
-    int g;
-    int b;
-    bool IsWhite() const { return r == 255 && g == 255 && b == 255; }
-    bool IsGrey(int level, int tolerance = 0) const;
-};
-
 class ScreenCapture {
 public:
     // Copies the window's inner area from the screen.
@@ -27,7 +19,6 @@ public:
 
     int width() const noexcept { return width_; }
     int height() const noexcept { return height_; }
-    Rgb At(int x, int y) const;
     // Writes the capture as a BMP file; false when it cannot be written.
     bool SaveBmp(const std::wstring& path) const;
     // How many pixels differ in colour from other's; all of them when the sizes differ.

@@ -26,9 +26,9 @@ namespace {
 using Window = ShownWindow;
 
 TEST_F(Window, RunsAtTheDpiItWasStartedFor) {
-    if (const char* expected = std::getenv("KESTRIN_EXPECT_DPI")) {
-        EXPECT_EQ(dpi_, std::atoi(expected));
-    }
+    const char* expected = std::getenv("KESTRIN_EXPECT_DPI");
+    if (!expected) GTEST_SKIP() << "only the runs that WindowAtAnotherDpi starts name a DPI";
+    EXPECT_EQ(dpi_, std::atoi(expected));
 }
 
 TEST_F(Window, HasAThinFixedFrameAndNoCaptionMenuOrTaskbarButton) {
@@ -67,10 +67,6 @@ TEST_F(Window, FocusStartsOnTheButtonAndTabVisitsTheBoxesInOrder) {
     EXPECT_EQ(second, Control(IDC_T_PUBLIC));
     EXPECT_EQ(third, Control(IDC_T_HOST));
     EXPECT_EQ(GetNextDlgTabItem(Main(), third, FALSE), button);
-}
-
-TEST_F(Window, EveryControlSitsWhereTheLayoutPutsIt) {
-    ExpectControlsWhereTheLayoutPutsThem(dpi_);
 }
 
 TEST_F(Window, CaptionsAreTheDesignedOnes) {
@@ -132,59 +128,17 @@ std::wstring ArtifactPath(const std::wstring& name) {
     return std::wstring(folder) + L"\\" + name;
 }
 
-TEST_F(Window, ScreenShowsStripsCloseCrossBoxesAndWhiteButtonWhereDesigned) {
+// The window must stay the same to the pixel. Its screenshot is kept at every DPI: to see
+// what differs, and to take a reference picture from.
+TEST_F(Window, LooksPixelForPixelLikeItsReferencePicture) {
     const ScreenCapture shot = Shot();
     EXPECT_TRUE(shot.SaveBmp(ArtifactPath(L"window-" + std::to_wstring(dpi_) + L"dpi.bmp")));
-    if (dpi_ != layout::kBaseDpi) GTEST_SKIP() << "pixel places are checked at 96 DPI";
-
-    // Top strip: grey at row 0, white from row 23; the bottom strip mirrors it.
-    EXPECT_TRUE(shot.At(350, 0).IsGrey(229, 3));
-    EXPECT_TRUE(shot.At(350, 23).IsWhite());
-    EXPECT_TRUE(shot.At(350, 31).IsWhite());
-    EXPECT_TRUE(shot.At(350, 140).IsWhite());
-    const Rgb bottom = shot.At(350, 171);
-    EXPECT_NEAR(bottom.r, 229, 2);
-    EXPECT_NEAR(bottom.g, 227, 2);
-    EXPECT_NEAR(bottom.b, 228, 2);
-    // White between the controls.
-    EXPECT_TRUE(shot.At(305, 45).IsWhite());
-    EXPECT_TRUE(shot.At(200, 138).IsWhite());
-
-    // The close cross: dark only within its 12 px square, 3 px clear of the right edge.
-    int darkInside = 0;
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 380; x < 411; ++x) {
-            const Rgb p = shot.At(x, y);
-            if (p.r > 120) continue;
-            const bool inCross = x >= 394 && x <= 405 && y >= 2 && y <= 13;
-            EXPECT_TRUE(inCross) << "dark pixel at " << x << "," << y;
-            darkInside += inCross;
-        }
-    }
-    EXPECT_GT(darkInside, 8);
-
-    // The boxes' sunken edges bound 24..288 x 56..74 and 112..130.
-    for (int top : {56, 112}) {
-        EXPECT_TRUE(shot.At(23, top + 8).IsWhite());
-        EXPECT_FALSE(shot.At(24, top + 8).IsWhite());
-        EXPECT_FALSE(shot.At(150, top).IsWhite());
-        EXPECT_TRUE(shot.At(150, top - 1).IsWhite());
-        EXPECT_FALSE(shot.At(287, top + 8).IsWhite());
-        EXPECT_TRUE(shot.At(289, top + 8).IsWhite());
-        EXPECT_TRUE(shot.At(150, top + 19).IsWhite());
-    }
-    // The button's face is white, not the system's button grey.
-    EXPECT_TRUE(shot.At(318, 85).IsWhite());
-    EXPECT_FALSE(shot.At(312 + 88, 80 + 24).IsWhite()) << "its frame shows";
-}
-
-// The window must stay the same to the pixel.
-TEST_F(Window, LooksPixelForPixelLikeItsReferencePicture) {
-    if (dpi_ != 96 && dpi_ != 120 && dpi_ != 144) GTEST_SKIP() << "references exist for 96, 120 and 144 DPI";
+    if (dpi_ != 96 && dpi_ != 120 && dpi_ != 144)
+        GTEST_SKIP() << "references exist for 96, 120 and 144 DPI";
     const auto reference = ReferencePicture(dpi_);
     ASSERT_TRUE(reference.has_value()) << "cannot read the reference picture";
-    EXPECT_EQ(Shot().DifferingPixels(*reference), 0u)
-        << "pixels differ from the reference; the screenshot test keeps the window's picture";
+    EXPECT_EQ(shot.DifferingPixels(*reference), 0u)
+        << "pixels differ from the reference; the screenshot saved shows how";
 }
 
 std::vector<std::wstring> menuRowsSeen;
