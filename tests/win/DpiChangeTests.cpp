@@ -56,7 +56,6 @@ protected:
         EXPECT_TRUE(EqualRect(&outer, &suggested)) << "the window takes the suggested rectangle";
         EXPECT_EQ(inner.right, layout::Scale(layout::kInnerWidth, dpi));
         EXPECT_EQ(inner.bottom, layout::Scale(layout::kInnerHeight, dpi));
-        ExpectControlsWhereTheLayoutPutsThem(dpi);
         EXPECT_EQ(FontOf(IDC_T_PUBLIC).lfHeight, -layout::Scale(layout::kWindowFontPx, dpi));
         EXPECT_EQ(FontOf(IDC_BTN_REFRESH).lfHeight, -layout::Scale(layout::kWindowFontPx, dpi));
         EXPECT_EQ(FontOf(IDC_L_TEXT).lfHeight, -layout::Scale(layout::kLabelFontPx, dpi));

@@ -58,13 +58,6 @@ HWND ShownWindow::Control(int id) const {
     return control ? control : GetDlgItem(GetDlgItem(Main(), IDC_L_TOP), id);
 }
 
-RECT ShownWindow::PlaceOf(int id) const {
-    RECT place;
-    GetWindowRect(Control(id), &place);
-    MapWindowPoints(nullptr, Main(), reinterpret_cast<POINT*>(&place), 2);
-    return place;
-}
-
 LOGFONTW ShownWindow::FontOf(int id) const {
     LOGFONTW font{};
     auto handle = reinterpret_cast<HFONT>(SendMessageW(Control(id), WM_GETFONT, 0, 0));
@@ -76,27 +69,6 @@ ScreenCapture ShownWindow::Shot() const {
     SetForegroundWindow(Main());
     PumpUntilPainted(Main());
     return ScreenCapture(Main());
-}
-
-void ShownWindow::ExpectControlsWhereTheLayoutPutsThem(int dpi) const {
-    const struct {
-        int id;
-        layout::Box box;
-    } places[] = {
-        {IDC_L_TOP, layout::l_top},       {IDC_L_BOTTOM, layout::l_bottom},
-        {IDC_L_ICO, layout::l_ico},       {IDC_L_TEXT, layout::l_text},
-        {IDC_IMG_CLOSE, layout::img_close}, {IDC_FRM1, layout::Frm1},
-        {IDC_T_PUBLIC, layout::t_public}, {IDC_BTN_REFRESH, layout::btn_refresh},
-        {IDC_FRM2, layout::Frm2},         {IDC_T_HOST, layout::t_host},
-    };
-    for (const auto& [id, box] : places) {
-        const auto expected = layout::Scale(box, dpi);
-        const RECT place = PlaceOf(id);
-        EXPECT_EQ(place.left, expected.left) << "control " << id;
-        EXPECT_EQ(place.top, expected.top) << "control " << id;
-        EXPECT_EQ(place.right - place.left, expected.width) << "control " << id;
-        EXPECT_EQ(place.bottom - place.top, expected.height) << "control " << id;
-    }
 }
 
 }  // namespace kestrin::test

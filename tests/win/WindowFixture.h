@@ -31,12 +31,8 @@ protected:
 
     HWND Main() const { return window_.hWnd(); }
     HWND Control(int id) const;
-    // Where a control lies, measured from the window's inner area.
-    RECT PlaceOf(int id) const;
     LOGFONTW FontOf(int id) const;
     ScreenCapture Shot() const;
-    // Every control where a window started at dpi puts it.
-    void ExpectControlsWhereTheLayoutPutsThem(int dpi) const;
 
     const int dpi_ = SystemDpi();
     frmMain window_{GetModuleHandleW(nullptr), kLookupUrl, kRefreshIntervalMs};
