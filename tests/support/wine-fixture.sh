@@ -30,16 +30,12 @@ start() {
   exit_actions=()
 }
 
+# The session's own clean-up, run as this script exits, ends Wine and the noted processes.
 stop() {
-  local session=$1 results=$2 pid shot
+  local session=$1 results=$2 shot
   if [ -f "$session/env" ]; then
     source "$session/env"
-    stop_wine
-  fi
-  if [ -f "$session/pids" ]; then
-    while read -r pid; do
-      kill "$pid" 2>/dev/null || true
-    done <"$session/pids"
+    mapfile -t session_pids <"$session/pids"
   fi
   rm -f "$session/env" "$session/pids"
   for shot in "$results"/*.bmp; do
