@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures Kestrin against a program that does a lookup cycle's work and no more, a bare
-# Win32 window and a bare HTTP GET, under Wine on a virtual display, asking the real ipx.cgi (FastCGI) under a loopback lighttpd; adds the ratios of
-# bench/service/run.sh. Prints the machine and one Markdown table on standard output;
-# progress goes to standard error. See bench/README.md.
+# Win32 window and a bare HTTP GET, under Wine on a virtual display, asking the real
+# ipx.cgi (FastCGI) under a loopback lighttpd; adds the ratios of bench/service/run.sh.
+# Prints the machine and one Markdown table on standard output; progress goes to
+# standard error. See bench/README.md.
 #   bench/run.sh [--quick] [--idle SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
