@@ -107,7 +107,11 @@ TEST_F(Soak, BoxesFollowTheRulesAndNothingGrowsOverManyRandomCycles) {
     const auto end = SteadyResources();
     EXPECT_EQ(end.gdi, settled.gdi);
     EXPECT_EQ(end.user, settled.user);
-    EXPECT_LE(end.handles, settled.handles);
+    // Wine gives a thread an event of its own at its first socket call and keeps it until
+    // the thread ends; whether the window's thread makes one while it abandons a download
+    // is a race, so that event may first appear at any cycle. It is one handle, not growth.
+    constexpr DWORD kWinePerThreadSocketEvent = 1;
+    EXPECT_LE(end.handles, settled.handles + kWinePerThreadSocketEvent);
     EXPECT_GT(settled.handles, 0u) << "the count must see the program's own handles";
     EXPECT_EQ(end.windows, settled.windows);
     EXPECT_LE(end.threads, settled.threads) << "abandoned download workers must not pile up";
