@@ -3,6 +3,12 @@
 # exits. The calling script adds clean-ups of its own with on_exit, never with trap.
 
 source "$(dirname "${BASH_SOURCE[0]}")/build.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/windows-builds.sh"
+# Every Wine command of these scripts goes through the loader this machine can run; the
+# 64-bit one run directly needs WINELOADER, or Wine starts its own programs with the other.
+KESTRIN_WINE=$(wine_loader_for_machine)
+[ "$KESTRIN_WINE" = /usr/bin/wine ] || export WINELOADER=$KESTRIN_WINE
+wine() { "$KESTRIN_WINE" "$@"; }
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Loopback requests must not be sent to a proxy the machine may name.
@@ -77,10 +83,16 @@ start_virtual_display() {
 # Creates the Wine prefix once and reuses it; its time is spent only on the first run.
 use_wine_prefix() {
   export WINEPREFIX="$1"
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  local log
+  log=$(mktemp)
+  if ! { wine wineboot -i && wineserver -w; } >"$log" 2>&1; then
+    echo "making the Wine prefix $WINEPREFIX failed: $KESTRIN_WINE wineboot -i said:" >&2
+    cat "$log" >&2
+    rm -f "$log"
+    return 1
   fi
+  rm -f "$log"
 }
 
 # Without a window manager on the virtual display, Wine waits seconds for each window to be

@@ -1,5 +1,6 @@
 #include "IconExchangeWin.h"
 
+#include <cstddef>
 #include <cstdint>
 
 #include "TextCodec.h"
@@ -7,9 +8,17 @@
 namespace kestrin {
 namespace {
 
-static_assert(sizeof(void*) == 4,
-              "the shell reads the 88-byte icon record only from a 32-bit process: build "
-              "Kestrin for 32-bit Windows");
+// The shell reads the record by the width of the process that hands it over.
+constexpr const IconRecordLayout& kShellRecord = sizeof(void*) == 8 ? kIconRecord64 : kIconRecord32;
+static_assert(kShellRecord.size == NOTIFYICONDATAA_V1_SIZE &&
+              kShellRecord.handleBytes == sizeof(HWND) &&
+              kShellRecord.hWnd == offsetof(NOTIFYICONDATAA, hWnd) &&
+              kShellRecord.uID == offsetof(NOTIFYICONDATAA, uID) &&
+              kShellRecord.uFlags == offsetof(NOTIFYICONDATAA, uFlags) &&
+              kShellRecord.uCallbackMessage == offsetof(NOTIFYICONDATAA, uCallbackMessage) &&
+              kShellRecord.hIcon == offsetof(NOTIFYICONDATAA, hIcon) &&
+              kShellRecord.szTip == offsetof(NOTIFYICONDATAA, szTip),
+              "the icon record must be NOTIFYICONDATAA's first form for this width");
 
 using ChangeWindowMessageFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
 constexpr DWORD kAllowMessage = 1;  // MSGFLT_ALLOW
@@ -19,15 +28,14 @@ constexpr UINT kTrayFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 constexpr UINT kRetryMs = 10000;
 constexpr int kRetries = 6;
 
-// The icon record holds handles as 32-bit numbers, as they are in a 32-bit process.
-std::uint32_t HandleBits(const void* handle) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
+std::uint64_t HandleBits(const void* handle) {
+    return reinterpret_cast<std::uintptr_t>(handle);
 }
 
 }  // namespace
 
 bool NotifyShell(DWORD message, const IconRecord& record) {
-    auto bytes = IconRecordBytes(record, AnsiFromWide);
+    auto bytes = IconRecordBytes(record, kShellRecord, AnsiFromWide);
     return Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(bytes.data())) != FALSE;
 }
 
@@ -53,9 +61,9 @@ TrayIcon::~TrayIcon() {
 }
 
 bool TrayIcon::Notify(DWORD message) const {
-    return NotifyShell(message, SetIconData(HandleBits(setup_.window), setup_.id, kTrayFlags,
-                                            setup_.callbackMessage, HandleBits(setup_.icon),
-                                            L""));
+    return NotifyShell(message, SetIconData(kShellRecord, HandleBits(setup_.window), setup_.id,
+                                            kTrayFlags, setup_.callbackMessage,
+                                            HandleBits(setup_.icon), L""));
 }
 
 void TrayIcon::Add() {

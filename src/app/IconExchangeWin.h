@@ -1,5 +1,6 @@
 #pragma once
-// The program's icon in the notification area, handed to the shell as the 88-byte record.
+// The program's icon in the notification area, handed to the shell as the record of
+// NOTIFYICONDATAA's first form.
 
 #include <windows.h>
 #include <shellapi.h>

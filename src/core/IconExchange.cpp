@@ -5,17 +5,17 @@
 namespace kestrin {
 namespace {
 
-void PutLittleEndian(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+void PutLittleEndian(std::uint8_t* at, std::uint64_t value, std::size_t bytes) {
+    for (std::size_t i = 0; i < bytes; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 }  // namespace
 
-IconRecord SetIconData(std::uint32_t hWnd, std::uint32_t uID, std::uint32_t uFlags,
-                       std::uint32_t uCallbackMessage, std::uint32_t hIcon,
-                       std::wstring_view tip) noexcept {
+IconRecord SetIconData(const IconRecordLayout& layout, std::uint64_t hWnd, std::uint32_t uID,
+                       std::uint32_t uFlags, std::uint32_t uCallbackMessage,
+                       std::uint64_t hIcon, std::wstring_view tip) noexcept {
     IconRecord record;
-    record.cbSize = kIconRecordBytes;
+    record.cbSize = static_cast<std::uint32_t>(layout.size);
     record.hWnd = hWnd;
     record.uID = uID;
     record.uFlags = uFlags;
@@ -28,19 +28,22 @@ IconRecord SetIconData(std::uint32_t hWnd, std::uint32_t uID, std::uint32_t uFla
     return record;
 }
 
-std::array<std::uint8_t, kIconRecordBytes> IconRecordBytes(const IconRecord& record,
-                                                           AnsiConverter toAnsi) noexcept {
-    std::array<std::uint8_t, kIconRecordBytes> bytes{};
-    const std::uint32_t numbers[] = {record.cbSize, record.hWnd, record.uID,
-                                     record.uFlags, record.uCallbackMessage, record.hIcon};
-    for (std::size_t i = 0; i < std::size(numbers); ++i) PutLittleEndian(&bytes[4 * i], numbers[i]);
+IconRecordBuffer IconRecordBytes(const IconRecord& record, const IconRecordLayout& layout,
+                                 AnsiConverter toAnsi) noexcept {
+    IconRecordBuffer bytes{};
+    PutLittleEndian(&bytes[0], record.cbSize, 4);
+    PutLittleEndian(&bytes[layout.hWnd], record.hWnd, layout.handleBytes);
+    PutLittleEndian(&bytes[layout.uID], record.uID, 4);
+    PutLittleEndian(&bytes[layout.uFlags], record.uFlags, 4);
+    PutLittleEndian(&bytes[layout.uCallbackMessage], record.uCallbackMessage, 4);
+    PutLittleEndian(&bytes[layout.hIcon], record.hIcon, layout.handleBytes);
 
     std::array<char, kMaxTipBytes> tip{};
     const std::size_t converted =
         std::min(toAnsi({record.szTip.data(), record.szTip.size()}, tip), tip.size());
-    std::copy_n(tip.begin(), std::min(converted, kTipChars), bytes.begin() + 24);
+    std::copy_n(tip.begin(), std::min(converted, kTipChars), bytes.begin() + layout.szTip);
     // A multi-byte code page can lengthen the tip: the field must still end in a NUL.
-    if (converted > kTipChars) bytes[kIconRecordBytes - 1] = 0;
+    if (converted > kTipChars) bytes[layout.szTip + kTipChars - 1] = 0;
     return bytes;
 }
 

@@ -1,4 +1,4 @@
-// The 88-byte tray icon record built from any numbers and tip, with a stand-in for the
+// The tray icon record of either width built from any numbers and tip, with a stand-in for the
 // ANSI conversion that can drop, keep or multiply bytes per character the way code pages
 // (and broken ones) do: the record keeps its size, its numbers and a closing NUL.
 
@@ -68,19 +68,24 @@ std::size_t ConvertInto(std::wstring_view text, std::span<char> out) {
     return count;
 }
 
-std::uint32_t NumberAt(const std::array<std::uint8_t, kestrin::kIconRecordBytes>& bytes,
-                       std::size_t offset) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(bytes[offset + i]) << (8 * i);
+std::uint64_t NumberAt(const kestrin::IconRecordBuffer& bytes, std::size_t offset,
+                       std::size_t size) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{bytes[offset + i]} << (8 * i);
     return value;
+}
+
+std::uint64_t Handle(Reader& in) {
+    return in.Number() | std::uint64_t{in.Number()} << 32;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Reader in(data, size);
-    const std::array<std::uint32_t, 5> numbers{in.Number(), in.Number(), in.Number(),
-                                               in.Number(), in.Number()};
+    const auto& layout = in.Byte() % 2 ? kestrin::kIconRecord64 : kestrin::kIconRecord32;
+    const std::uint64_t window = Handle(in), icon = Handle(in);
+    const std::array<std::uint32_t, 3> numbers{in.Number(), in.Number(), in.Number()};
     const std::uint8_t mode = in.Byte();
     std::wstring tip;
     while (!in.Empty()) {
@@ -88,11 +93,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tip += static_cast<wchar_t>(low | static_cast<std::uint32_t>(in.Byte()) << 8);
     }
 
-    const auto record =
-        kestrin::SetIconData(numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], tip);
-    Require(record.cbSize == kestrin::kIconRecordBytes, "the record names its own size");
-    Require(record.hWnd == numbers[0] && record.uID == numbers[1] && record.uFlags == numbers[2] &&
-                record.uCallbackMessage == numbers[3] && record.hIcon == numbers[4],
+    const auto record = kestrin::SetIconData(layout, window, numbers[0], numbers[1], numbers[2],
+                                             icon, tip);
+    Require(record.cbSize == layout.size, "the record names its own size");
+    Require(record.hWnd == window && record.uID == numbers[0] && record.uFlags == numbers[1] &&
+                record.uCallbackMessage == numbers[2] && record.hIcon == icon,
             "the numbers are kept as given");
     const std::wstring_view field(record.szTip.data(), record.szTip.size());
     const std::size_t kept = std::min(tip.size(), kestrin::kTipChars - 1);
@@ -103,19 +108,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     converterMode = mode;
-    const auto bytes = kestrin::IconRecordBytes(record, ConvertInto);
+    const auto bytes = kestrin::IconRecordBytes(record, layout, ConvertInto);
     Require(handedToConverter == field, "the converter is given the whole tip field");
-    Require(bytes.size() == 88, "the record is 88 bytes");
-    Require(bytes[0] == 88 && bytes[1] == 0 && bytes[2] == 0 && bytes[3] == 0,
-            "the record starts with 88, little-endian");
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        Require(NumberAt(bytes, 4 * (i + 1)) == numbers[i], "each number little-endian in its place");
+    Require(NumberAt(bytes, 0, 4) == layout.size, "the record starts with its size, little-endian");
+    const std::uint64_t handleMask = layout.handleBytes == 8 ? ~std::uint64_t{0} : 0xffffffffU;
+    Require(NumberAt(bytes, layout.hWnd, layout.handleBytes) == (window & handleMask) &&
+                NumberAt(bytes, layout.hIcon, layout.handleBytes) == (icon & handleMask),
+            "each handle little-endian in its place, as wide as the layout's handles");
+    Require(NumberAt(bytes, layout.uID, 4) == numbers[0] &&
+                NumberAt(bytes, layout.uFlags, 4) == numbers[1] &&
+                NumberAt(bytes, layout.uCallbackMessage, 4) == numbers[2],
+            "each number little-endian in its place");
+    for (std::size_t i = layout.size; i < bytes.size(); ++i) {
+        Require(bytes[i] == 0, "nothing is written past the record");
     }
     const std::string converted =
         Convert(mode, field).substr(0, kestrin::kMaxTipBytes);
     const bool tooLong = converted.size() > kestrin::kTipChars;
     for (std::size_t i = 0; i < kestrin::kTipChars; ++i) {
-        const std::uint8_t byte = bytes[24 + i];
+        const std::uint8_t byte = bytes[layout.szTip + i];
         if (tooLong && i == kestrin::kTipChars - 1) {
             Require(byte == 0, "a tip converted past 64 bytes still ends in a NUL");
         } else if (i < converted.size()) {

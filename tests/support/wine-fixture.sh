@@ -19,10 +19,11 @@ start() {
   use_unmanaged_windows
   /usr/bin/python3 "$KESTRIN_ROOT/tests/support/testcerts.py" "$session/certs"
   start_reply_server "$port" --tls "$session/certs"
-  wine "$bin/trust-test-root.exe" "$(winepath -w "$session/certs/trusted-root.der")"
+  wine "$bin/trust-test-root.exe" "$(wine winepath -w "$session/certs/trusted-root.der")"
   {
-    printf 'export DISPLAY=%q WINEPREFIX=%q\n' "$DISPLAY" "$WINEPREFIX"
-    printf 'export KESTRIN_ARTIFACTS=%q\n' "$(winepath -w "$results")"
+    printf 'export DISPLAY=%q WINEPREFIX=%q KESTRIN_WINE=%q\n' "$DISPLAY" "$WINEPREFIX" "$KESTRIN_WINE"
+    [ -z "${WINELOADER:-}" ] || printf 'export WINELOADER=%q\n' "$WINELOADER"
+    printf 'export KESTRIN_ARTIFACTS=%q\n' "$(wine winepath -w "$results")"
   } >"$session/env"
   printf '%s\n' "${session_pids[@]}" >"$session/pids"
   # Everything stays up for the tests; the stop step ends it.
@@ -50,7 +51,11 @@ case ${1:-} in
   start)
     mkdir -p "$2" "$5"
     "$0" start-logged "${@:2}" >"$2/start.log" 2>&1 || { cat "$2/start.log" >&2; exit 1; } ;;
-  start-logged) shift; start "$@" ;;
+  start-logged)
+    shift
+    set -E
+    trap 'echo "wine-fixture.sh start: \"$BASH_COMMAND\" failed with status $?" >&2' ERR
+    start "$@" ;;
   stop) shift; stop "$@" ;;
   *) echo "usage: $0 start SESSION PORT BIN RESULTS | stop SESSION RESULTS" >&2; exit 2 ;;
 esac

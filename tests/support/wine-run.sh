@@ -7,4 +7,4 @@ session=${KESTRIN_WINE_SESSION:?names the folder that wine-fixture.sh start made
 source "$session/env"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY
-exec wine "$@"
+exec "$KESTRIN_WINE" "$@"

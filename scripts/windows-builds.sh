@@ -1,0 +1,59 @@
+# Sourced: which of Kestrin's two Windows builds this machine can run under Wine, and so
+# which ones the tests, run.sh and the bench use. The 32-bit build is the one shipped;
+# the 64-bit build of the same sources runs where the kernel runs no 32-bit code.
+
+# A 96-byte i386 Linux program that only exits with status 42.
+i386_exit_42=7f454c46010101000000000000000000020003000100000054800408340000000000000000000000
+i386_exit_42+=3400200001000000000000000100000000000000008004080080040860000000600000000500
+i386_exit_42+=000000100000b801000000bb2a000000cd80
+
+# True when this machine runs 32-bit x86 programs, found by running one: some kernels
+# have their IA-32 emulation off, and there no Wine can start a 32-bit Windows program.
+machine_runs_32bit() {
+  local probe status=0
+  probe=$(mktemp)
+  printf "$(sed 's/../\\x&/g' <<<"$i386_exit_42")" >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || status=$?
+  rm -f "$probe"
+  [ "$status" -eq 42 ]
+}
+
+# The Wine loader for this machine: Debian's `wine` picks the 32-bit loader whenever
+# wine32 is installed, and that loader cannot start where 32-bit code does not run; the
+# 64-bit loader, run directly, then makes the prefix and runs 64-bit programs.
+wine_loader_for_machine() {
+  if machine_runs_32bit; then echo /usr/bin/wine; else echo /usr/lib/wine/wine64; fi
+}
+
+# Sets windows_run and windows_skipped, each a list of the presets "win" (32-bit) and
+# "win64", and windows_why, which says why. MODE is KESTRIN_WINDOWS_ARCHES: 32, 64, both,
+# or auto, which is both where the machine runs 32-bit programs and 64 elsewhere.
+choose_windows_builds() {
+  local mode=$1 runs_32bit=false machine="this machine runs no 32-bit programs"
+  if machine_runs_32bit; then runs_32bit=true machine="this machine runs 32-bit programs"; fi
+  case $mode in
+    auto)
+      if $runs_32bit; then
+        windows_run=(win win64) windows_skipped=()
+        windows_why="32-bit and 64-bit: $machine"
+      else
+        windows_run=(win64) windows_skipped=(win)
+        windows_why="64-bit only: $machine"
+      fi ;;
+    32) windows_run=(win) windows_skipped=(win64)
+        windows_why="32-bit only: KESTRIN_WINDOWS_ARCHES=32 ($machine)" ;;
+    64) windows_run=(win64) windows_skipped=(win)
+        windows_why="64-bit only: KESTRIN_WINDOWS_ARCHES=64 ($machine)" ;;
+    both) windows_run=(win win64) windows_skipped=()
+          windows_why="32-bit and 64-bit: KESTRIN_WINDOWS_ARCHES=both ($machine)" ;;
+    *) echo "KESTRIN_WINDOWS_ARCHES must be 32, 64, both or auto, not '$mode'" >&2
+       return 2 ;;
+  esac
+}
+
+# The preset whose program runs on this machine for run.sh and the bench: the 32-bit
+# build where the machine can, else the 64-bit one. PRESET is the 32-bit preset's name.
+windows_preset_for_machine() {
+  if machine_runs_32bit; then echo "$1"; else echo "${1}64"; fi
+}
