@@ -2,12 +2,21 @@
 # Builds and runs every test, one CMake preset after another: the portable core, the
 # lookup service, the release and the tools natively (native), the same under
 # AddressSanitizer and UBSan (sanitize), each libFuzzer target for 10 s (fuzz), and the
-# Windows program under Wine on a virtual display against a loopback reply server (win).
-# KESTRIN_TEST_PORT moves the reply server, so that two checkouts can test at once.
+# Windows program under Wine on a virtual display against a loopback reply server: the
+# 64-bit build (win64) on every machine, the 32-bit one (win) where the machine runs
+# 32-bit programs. Both Windows builds are built everywhere, and the 32-bit one's checks
+# that need no Wine run everywhere. KESTRIN_WINDOWS_ARCHES=32|64|both|auto overrides which
+# builds run under Wine; KESTRIN_TEST_PORT moves the reply server, so that two checkouts
+# can test at once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 source scripts/build.sh
+source scripts/windows-builds.sh
+source scripts/test-counts.sh
+
+choose_windows_builds "${KESTRIN_WINDOWS_ARCHES:-auto}"
+echo "windows builds under Wine: $windows_why"
 
 win_options=()
 if [ -n "${KESTRIN_TEST_PORT:-}" ]; then
@@ -18,19 +27,6 @@ build_preset native
 build_preset sanitize
 build_preset fuzz -DKESTRIN_FUZZ_SECONDS=10
 build_preset win "${win_options[@]}"
+build_preset win64 "${win_options[@]}"
 
-passed=0 failed=0 skipped=0 log=build/logs/ctest.log
-for preset in native sanitize fuzz win; do
-  echo "== ctest --preset $preset"
-  ctest --preset "$preset" 2>&1 | tee "$log" || true
-  # CTest's own summary, "N% tests passed, F tests failed out of T", counts a skipped
-  # test as not failed; it lists each as "(Skipped)".
-  summary=$(sed -n 's/.* tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]*\).*/\1 \2/p' "$log")
-  read -r f t <<<"${summary:-1 1}"
-  s=$(grep -c '(Skipped)$' "$log" || true)
-  passed=$((passed + t - f - s)) failed=$((failed + f)) skipped=$((skipped + s))
-done
-closing="tests: $passed passed, $failed failed"
-[ "$skipped" -eq 0 ] || closing+=", $skipped skipped"
-echo "$closing"
-[ "$failed" -eq 0 ]
+run_tests_of_presets native sanitize fuzz
