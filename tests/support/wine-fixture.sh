@@ -45,6 +45,16 @@ stop() {
   done
 }
 
+# Names the step of the start that failed, with the calls that led to it.
+report_failed_step() {
+  local status=$? i line
+  echo "wine-fixture.sh start failed with status $status at:" >&2
+  for ((i = 1; i < ${#FUNCNAME[@]} - 1; i++)); do
+    line=${BASH_LINENO[i - 1]}
+    echo "  $(basename "${BASH_SOURCE[i]}"):$line: $(sed -n "${line}s/^ *//p" "${BASH_SOURCE[i]}")" >&2
+  done
+}
+
 case ${1:-} in
   # CTest waits for every process that holds the test's output, so the servers are
   # started with a log for theirs, which is shown only when the start fails.
@@ -54,7 +64,7 @@ case ${1:-} in
   start-logged)
     shift
     set -E
-    trap 'echo "wine-fixture.sh start: \"$BASH_COMMAND\" failed with status $?" >&2' ERR
+    trap report_failed_step ERR
     start "$@" ;;
   stop) shift; stop "$@" ;;
   *) echo "usage: $0 start SESSION PORT BIN RESULTS | stop SESSION RESULTS" >&2; exit 2 ;;
