@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "Dpi.h"
 #include "Layout.h"
 #include "ShellNotifyRecorder.h"
 #include "WinTestSupport.h"
@@ -16,9 +17,6 @@
 
 namespace kestrin::test {
 namespace {
-
-constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
-constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
 struct DpiCase {
     int dpi;
