@@ -3,18 +3,64 @@
 
 #include "frmMain.h"
 
+#include <iterator>
 #include <utility>
 
 #include "Dpi.h"
+#include "Painting.h"
 #include "Strip.h"
 
 namespace kestrin {
 namespace {
 
+// The window font's face, then faces like it, in that order, for where it is missing or
+// too wide. A Wine with only the system's own fonts has none of the first five, and the
+// stand-in it picks for the first is too wide for the button's caption.
+constexpr const wchar_t* kWindowFaces[] = {L"MS Sans Serif", L"Microsoft Sans Serif", L"Tahoma",
+                                           L"Arial", L"Liberation Sans",
+                                           L"DejaVu Sans Condensed"};
+
 UniqueFont MakeFont(int pixelHeight, int weight, bool italic, const wchar_t* face) {
     return UniqueFont(CreateFontW(-pixelHeight, 0, 0, 0, weight, italic, FALSE, FALSE,
                                   ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face));
+}
+
+int CALLBACK NoteFaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;  // one is enough
+}
+
+// The font mapper gives some other face for one the system lacks; only the list tells.
+bool HasFace(HDC dc, const wchar_t* face) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = ANSI_CHARSET;
+    lstrcpynW(wanted.lfFaceName, face, static_cast<int>(std::size(wanted.lfFaceName)));
+    bool found = false;
+    EnumFontFamiliesExW(dc, &wanted, NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+
+int TextWidth(HDC dc, HFONT font, const wchar_t* text, int length) {
+    const Selection selected(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text, length, &extent);
+    return extent.cx;
+}
+
+// The first of the faces that the system has and that the button's caption, at this
+// height, fits in between the button's edges; the designed one when none does.
+const wchar_t* WindowFace(HWND button, int buttonWidth, int pixelHeight) {
+    wchar_t caption[64] = {};
+    const int length = GetWindowTextW(button, caption, static_cast<int>(std::size(caption)));
+    const int room = buttonWidth - 2 * kWhiteButtonCaptionMargin;
+    const UniqueDc dc(CreateCompatibleDC(nullptr));
+    for (const wchar_t* face : kWindowFaces) {
+        if (!HasFace(dc.get(), face)) continue;
+        const UniqueFont font = MakeFont(pixelHeight, FW_NORMAL, false, face);
+        if (TextWidth(dc.get(), font.get(), caption, length) <= room) return face;
+    }
+    return kWindowFaces[0];
 }
 
 }  // namespace
@@ -47,10 +93,11 @@ void frmMain::LayOut(int dpi, POINT corner) {
     dpi_ = dpi;
     // The new fonts and pictures are in use before the old ones go, so no control is ever
     // left holding a deleted one.
-    UniqueFont windowFont = MakeFont(layout::Scale(layout::kWindowFontPx, dpi), FW_NORMAL, false,
-                                     L"MS Sans Serif");
-    UniqueFont boxFont = MakeFont(layout::Scale(layout::kWindowFontPx, dpi), FW_BOLD, false,
-                                  L"MS Sans Serif");
+    const int windowFontPx = layout::Scale(layout::kWindowFontPx, dpi);
+    const RECT button = Place(layout::btn_refresh);
+    const wchar_t* face = WindowFace(btn_refresh, button.right - button.left, windowFontPx);
+    UniqueFont windowFont = MakeFont(windowFontPx, FW_NORMAL, false, face);
+    UniqueFont boxFont = MakeFont(windowFontPx, FW_BOLD, false, face);
     UniqueFont labelFont =
         MakeFont(layout::Scale(layout::kLabelFontPx, dpi), FW_BOLD, true, L"Arial");
     Pictures pictures = LoadPictures(instance_, dpi);

@@ -57,6 +57,7 @@ protected:
         EXPECT_EQ(FontOf(IDC_T_PUBLIC).lfHeight, -layout::Scale(layout::kWindowFontPx, dpi));
         EXPECT_EQ(FontOf(IDC_BTN_REFRESH).lfHeight, -layout::Scale(layout::kWindowFontPx, dpi));
         EXPECT_EQ(FontOf(IDC_L_TEXT).lfHeight, -layout::Scale(layout::kLabelFontPx, dpi));
+        ExpectButtonCaptionFits();
         const auto reference = ReferencePicture(dpi);
         ASSERT_TRUE(reference.has_value()) << "cannot read the reference picture";
         EXPECT_EQ(Shot().DifferingPixels(*reference), 0u)
