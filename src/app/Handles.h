@@ -62,5 +62,6 @@ using UniqueBitmap = UniqueHandle<NullIsEmpty<HBITMAP, &DeleteObject>>;
 using UniqueBrush = UniqueHandle<NullIsEmpty<HBRUSH, &DeleteObject>>;
 using UniqueIcon = UniqueHandle<NullIsEmpty<HICON, &DestroyIcon>>;
 using UniqueMenu = UniqueHandle<NullIsEmpty<HMENU, &DestroyMenu>>;
+using UniqueDc = UniqueHandle<NullIsEmpty<HDC, &DeleteDC>>;  // made by CreateCompatibleDC
 
 }  // namespace kestrin

@@ -1,6 +1,6 @@
 // The program's one window: start-up, the refresh timer, the commands of its button,
 // close picture and menu, the lookup cycle, the tray icon's callbacks and the drag by the
-// strips. Its controls are made in frmMainControls.cpp.
+// strips. Its controls are made in frmMainControls.cpp and laid out in frmMainLayout.cpp.
 
 #include "frmMain.h"
 
@@ -26,12 +26,6 @@ namespace {
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT_PTR kIconRetryTimer = 2;
 constexpr UINT kTrayIconId = 1;
-// No WS_CLIPCHILDREN: the group boxes leave their inside to the window's own white.
-constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME;
-constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
-// Windows 8.1 and later; the headers for XP do not name them.
-constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
-constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
 // The variable's value ending in a NUL, the empty text when it is not set; false only
 // when there is no memory for it.
@@ -100,17 +94,8 @@ bool frmMain::CreateWindowHidden() {
     CreateWindowExW(kWindowExStyle, KESTRIN_WINDOW_CLASS, L"", kWindowStyle, 0, 0, 0, 0, nullptr,
                     nullptr, instance_, this);
     if (!hwnd_) return false;
-    const int dpi = ScreenDpi();
-    const SIZE outer = OuterSize(dpi);
-    LayOut(dpi, {(GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2});
+    LayOutCentred();
     return true;
-}
-
-SIZE frmMain::OuterSize(int dpi) const {
-    const SIZE inner{layout::Scale(layout::kInnerWidth, dpi),
-                     layout::Scale(layout::kInnerHeight, dpi)};
-    return OuterSizeForDpi(inner, kWindowStyle, kWindowExStyle, dpi);
 }
 
 void frmMain::IconLoad() {
@@ -191,12 +176,6 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (trayIcon_ && trayIcon_->OnShellRestart(message)) return 0;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
-}
-
-// Moved to a monitor of another DPI, or the user changed its scale. Windows 8.1 suggests a
-// rectangle of its own making, so only its corner is taken; the size is always the layout's.
-void frmMain::OnDpiChanged(int dpi, const RECT& suggested) {
-    LayOut(dpi, {suggested.left, suggested.top});
 }
 
 void frmMain::OnTrayCallback(LPARAM lParam) {

@@ -43,6 +43,10 @@ public:
     void OnAddressChangeEvent();
 
 private:
+    // No WS_CLIPCHILDREN: the group boxes leave their inside to the window's own white.
+    static constexpr DWORD kWindowStyle = WS_POPUP | WS_DLGFRAME;
+    static constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -50,6 +54,8 @@ private:
     void CreateControls();
     HWND AddControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, int id,
                     DWORD exStyle = 0);
+    // The window laid out for the screen's DPI, centred on the screen: how it starts.
+    void LayOutCentred();
     // Lays the whole window out for a DPI, its outer top-left corner at `corner`: its size,
     // every control's place and font, the strips, the close picture and the icons, the tray
     // icon's too. Start-up and a change of DPI both come here.

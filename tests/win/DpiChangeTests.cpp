@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "Dpi.h"
 #include "Layout.h"
 #include "ShellNotifyRecorder.h"
 #include "WinTestSupport.h"
@@ -16,9 +17,6 @@
 
 namespace kestrin::test {
 namespace {
-
-constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
-constexpr UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
 struct DpiCase {
     int dpi;
@@ -59,6 +57,7 @@ protected:
         EXPECT_EQ(FontOf(IDC_T_PUBLIC).lfHeight, -layout::Scale(layout::kWindowFontPx, dpi));
         EXPECT_EQ(FontOf(IDC_BTN_REFRESH).lfHeight, -layout::Scale(layout::kWindowFontPx, dpi));
         EXPECT_EQ(FontOf(IDC_L_TEXT).lfHeight, -layout::Scale(layout::kLabelFontPx, dpi));
+        ExpectButtonCaptionFits();
         const auto reference = ReferencePicture(dpi);
         ASSERT_TRUE(reference.has_value()) << "cannot read the reference picture";
         EXPECT_EQ(Shot().DifferingPixels(*reference), 0u)

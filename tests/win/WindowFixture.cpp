@@ -65,6 +65,25 @@ LOGFONTW ShownWindow::FontOf(int id) const {
     return font;
 }
 
+void ShownWindow::ExpectButtonCaptionFits() const {
+    constexpr int kClear = 2 + 1 + 1;  // the edge, the focus rectangle, a pixel between
+    HWND button = Control(IDC_BTN_REFRESH);
+    const std::wstring caption = WindowTextOf(button);
+    const auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0));
+    HDC dc = GetDC(button);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, previous);
+    ReleaseDC(button, dc);
+    RECT client;
+    GetClientRect(button, &client);
+    EXPECT_LE(extent.cx, client.right - 2 * kClear) << "in " << face;
+    EXPECT_LE(extent.cy, client.bottom - 2 * kClear) << "in " << face;
+}
+
 ScreenCapture ShownWindow::Shot() const {
     SetForegroundWindow(Main());
     PumpUntilPainted(Main());

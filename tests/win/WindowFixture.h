@@ -32,6 +32,9 @@ protected:
     HWND Main() const { return window_.hWnd(); }
     HWND Control(int id) const;
     LOGFONTW FontOf(int id) const;
+    // The refresh button's caption, measured in the button's own font, lies inside its
+    // 2-pixel edge and its focus rectangle with a pixel to spare on each side.
+    void ExpectButtonCaptionFits() const;
     ScreenCapture Shot() const;
 
     const int dpi_ = SystemDpi();
