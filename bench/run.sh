@@ -30,8 +30,8 @@ fi
 source "$here/../scripts/wine-session.sh"
 choose_windows_preset bench "${KESTRIN_WINDOWS_ARCHES:-auto}"
 preset=$windows_preset
-width=$(windows_build_width "$preset")
-if [ "$width" = 64-bit ]; then
+build_width=$(windows_build_width "$preset")
+if [ "$build_width" = 64-bit ]; then
   objdump=x86_64-w64-mingw32-objdump size_limit_kib=64
 else
   objdump=i686-w64-mingw32-objdump size_limit_kib=48
@@ -64,7 +64,7 @@ trap 'exit 130' INT TERM
 require_free_port "$port" "the bench (KESTRIN_BENCH_PORT chooses another)"
 require_free_port "$tls_port" "the bench's https (KESTRIN_BENCH_TLS_PORT chooses another)"
 
-echo "== the $width build (preset $preset): $windows_preset_why" >&2
+echo "== the $build_width build (preset $preset): $windows_preset_why" >&2
 echo "== building (the presets $preset and service: build/$preset, build/service)" >&2
 # A fresh cache: the release's refresh interval and download deadline, so that the rows
 # show what users get.
@@ -268,48 +268,48 @@ service_ratio() { service_value lighttpd "$1" "$2" 2; }
 
 echo "machine: $(nproc) CPUs, $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(wine --version) ($KESTRIN_WINE), $(uname -sr)"
 echo "command: $command_line  (kestrin-bench ${bench_args[*]}; kestrin-bench ${tls_args[*]}; kestrin-bench --hang-cycles $hang_cycles; bench/service/run.sh × $service_runs)"
-echo "build: Kestrin's $width build (preset $preset, $objdump): $windows_preset_why"
+echo "build: Kestrin's $build_width build (preset $preset, $objdump): $windows_preset_why"
 echo "service: ipx.cgi as FastCGI under lighttpd at $(val url)"
 echo
 echo "| # | build | measure | Kestrin | reference | ratio | target | within |"
 echo "| --- | --- | --- | ---: | ---: | ---: | --- | --- |"
-echo "| 1 | $width | kestrin.exe file size ($exe_bytes bytes) | $(kib "$exe_bytes") | bare window $(kib "$bare_bytes") | $(ratio "$exe_bytes" "$bare_bytes") | < $size_limit_kib KiB | $(meets 'b < l * 1024' -v b="$exe_bytes" -v l="$size_limit_kib") |"
-echo "| 1 | $width | … code and data (all but .rsrc) | $(kib "$code_bytes") | $code_parts | | | |"
-echo "| 1 | $width | … resources (.rsrc) | $(kib "$rsrc_bytes") | from $rsrc_parts; the rest, $(kib "$((rsrc_bytes - rsrc_files_bytes))"), is the version block, the resource directory and padding | | | |"
-echo "| 1 | $width | imported DLLs | $dlls | | | system DLLs only | |"
-echo "| 2 | $width | start-up: process start to window shown with both answers (median of $(val startup.kestrin_ms.n)) | $k_start ms | bare window $b_start ms + one GET $g_start ms = $start_ref ms | $(ratio "$k_start" "$start_ref") | ≤ 1.3× | $(meets 'k <= 1.3 * r' -v k="$k_start" -v r="$start_ref") |"
-echo "| 2 | $width | CPU used by start-up (user + system, from Linux, 1 s after showing) | $(val mem.kestrin.start.linux_cpu) ms | bare window $(val mem.bare.start.linux_cpu) ms | $(ratio "$(val mem.kestrin.start.linux_cpu)" "$(val mem.bare.start.linux_cpu)") | | |"
-echo "| 3 | $width | private bytes after start-up: $priv_source | $(mib "$k_priv") | same-work lookup $(mib "$s_priv") | $(ratio "$k_priv" "$s_priv") | ≤ 1.1× | $(meets 'k <= 1.1 * s' -v k="$k_priv" -v s="$s_priv") |"
-echo "| 3 | $width | … against the bare window | $(mib "$k_priv") | bare window $(mib "$b_priv") | $(ratio "$k_priv" "$b_priv") | | |"
-echo "| 3 | $width | working set after start-up | $(mib "$k_ws") | bare window $(mib "$b_ws") | $(ratio "$k_ws" "$b_ws") | | |"
-echo "| 3 | $width | private bytes growth over $cycles cycles (then over $cycles more) | $(signed_kib "$priv_growth") ($(signed_kib "$priv_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$priv_growth") |"
-echo "| 3 | $width | working set growth over $cycles cycles (then over $cycles more) | $(signed_kib "$ws_growth") ($(signed_kib "$ws_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$ws_growth") |"
-echo "| 3 | $width | handles after start-up ($handle_source) | $k_handles | bare window $b_handles | $(ratio "$k_handles" "$b_handles") | | |"
-echo "| 3 | $width | handle growth over $cycles cycles (then over $cycles more) | $handle_growth ($handle_growth2) | | | 0 | $(meets 'g <= 0' -v g="$handle_growth") |"
+echo "| 1 | $build_width | kestrin.exe file size ($exe_bytes bytes) | $(kib "$exe_bytes") | bare window $(kib "$bare_bytes") | $(ratio "$exe_bytes" "$bare_bytes") | < $size_limit_kib KiB | $(meets 'b < l * 1024' -v b="$exe_bytes" -v l="$size_limit_kib") |"
+echo "| 1 | $build_width | … code and data (all but .rsrc) | $(kib "$code_bytes") | $code_parts | | | |"
+echo "| 1 | $build_width | … resources (.rsrc) | $(kib "$rsrc_bytes") | from $rsrc_parts; the rest, $(kib "$((rsrc_bytes - rsrc_files_bytes))"), is the version block, the resource directory and padding | | | |"
+echo "| 1 | $build_width | imported DLLs | $dlls | | | system DLLs only | |"
+echo "| 2 | $build_width | start-up: process start to window shown with both answers (median of $(val startup.kestrin_ms.n)) | $k_start ms | bare window $b_start ms + one GET $g_start ms = $start_ref ms | $(ratio "$k_start" "$start_ref") | ≤ 1.3× | $(meets 'k <= 1.3 * r' -v k="$k_start" -v r="$start_ref") |"
+echo "| 2 | $build_width | CPU used by start-up (user + system, from Linux, 1 s after showing) | $(val mem.kestrin.start.linux_cpu) ms | bare window $(val mem.bare.start.linux_cpu) ms | $(ratio "$(val mem.kestrin.start.linux_cpu)" "$(val mem.bare.start.linux_cpu)") | | |"
+echo "| 3 | $build_width | private bytes after start-up: $priv_source | $(mib "$k_priv") | same-work lookup $(mib "$s_priv") | $(ratio "$k_priv" "$s_priv") | ≤ 1.1× | $(meets 'k <= 1.1 * s' -v k="$k_priv" -v s="$s_priv") |"
+echo "| 3 | $build_width | … against the bare window | $(mib "$k_priv") | bare window $(mib "$b_priv") | $(ratio "$k_priv" "$b_priv") | | |"
+echo "| 3 | $build_width | working set after start-up | $(mib "$k_ws") | bare window $(mib "$b_ws") | $(ratio "$k_ws" "$b_ws") | | |"
+echo "| 3 | $build_width | private bytes growth over $cycles cycles (then over $cycles more) | $(signed_kib "$priv_growth") ($(signed_kib "$priv_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$priv_growth") |"
+echo "| 3 | $build_width | working set growth over $cycles cycles (then over $cycles more) | $(signed_kib "$ws_growth") ($(signed_kib "$ws_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$ws_growth") |"
+echo "| 3 | $build_width | handles after start-up ($handle_source) | $k_handles | bare window $b_handles | $(ratio "$k_handles" "$b_handles") | | |"
+echo "| 3 | $build_width | handle growth over $cycles cycles (then over $cycles more) | $handle_growth ($handle_growth2) | | | 0 | $(meets 'g <= 0' -v g="$handle_growth") |"
 if [ "$k_gdi" = 0 ] && [ "$k_user" = 0 ]; then
-  echo "| 3 | $width | GDI and USER objects | not measured: Wine's GetGuiResources answers 0 for a process that holds windows, fonts and bitmaps | | | 0 growth | – |"
+  echo "| 3 | $build_width | GDI and USER objects | not measured: Wine's GetGuiResources answers 0 for a process that holds windows, fonts and bitmaps | | | 0 growth | – |"
 else
-  echo "| 3 | $width | GDI / USER objects after start-up | $k_gdi / $k_user | bare window $(val mem.bare.start.gdi) / $(val mem.bare.start.user) | | | |"
-  echo "| 3 | $width | GDI / USER growth over $cycles cycles | $(( $(val mem.kestrin.cycles1.gdi) - k_gdi )) / $(( $(val mem.kestrin.cycles1.user) - k_user )) | | | 0 | $(meets 'g <= 0 && u <= 0' -v g="$(( $(val mem.kestrin.cycles1.gdi) - k_gdi ))" -v u="$(( $(val mem.kestrin.cycles1.user) - k_user ))") |"
+  echo "| 3 | $build_width | GDI / USER objects after start-up | $k_gdi / $k_user | bare window $(val mem.bare.start.gdi) / $(val mem.bare.start.user) | | | |"
+  echo "| 3 | $build_width | GDI / USER growth over $cycles cycles | $(( $(val mem.kestrin.cycles1.gdi) - k_gdi )) / $(( $(val mem.kestrin.cycles1.user) - k_user )) | | | 0 | $(meets 'g <= 0 && u <= 0' -v g="$(( $(val mem.kestrin.cycles1.gdi) - k_gdi ))" -v u="$(( $(val mem.kestrin.cycles1.user) - k_user ))") |"
 fi
-echo "| 3 | $width | windows (USER objects counted with EnumWindows), growth over $((2 * cycles)) cycles | $k_windows, $window_growth | bare window $(val mem.bare.start.windows) | | | |"
-echo "| 4 | $width | one lookup cycle: BM_CLICK to return (median of $(val cycle.kestrin_ms.n); failed rounds: $(val cycle.failed)) | $k_cycle ms | same-work lookup $s_cycle ms (median of $(val cycle.same_ms.n)) | $(ratio "$k_cycle" "$s_cycle") | ≤ 1.2× | $(meets 'k <= 1.2 * s' -v k="$k_cycle" -v s="$s_cycle") |"
-echo "| 4 | $width | … against one bare GET | $k_cycle ms | one GET $g_cycle ms (a bare WM_NULL to Kestrin: $m_cycle ms) | $(ratio "$k_cycle" "$g_cycle") | | |"
+echo "| 3 | $build_width | windows (USER objects counted with EnumWindows), growth over $((2 * cycles)) cycles | $k_windows, $window_growth | bare window $(val mem.bare.start.windows) | | | |"
+echo "| 4 | $build_width | one lookup cycle: BM_CLICK to return (median of $(val cycle.kestrin_ms.n); failed rounds: $(val cycle.failed)) | $k_cycle ms | same-work lookup $s_cycle ms (median of $(val cycle.same_ms.n)) | $(ratio "$k_cycle" "$s_cycle") | ≤ 1.2× | $(meets 'k <= 1.2 * s' -v k="$k_cycle" -v s="$s_cycle") |"
+echo "| 4 | $build_width | … against one bare GET | $k_cycle ms | one GET $g_cycle ms (a bare WM_NULL to Kestrin: $m_cycle ms) | $(ratio "$k_cycle" "$g_cycle") | | |"
 # tls_row KIND LABEL [MORE]: the https cycle against the http one, medians and 90th
 # percentiles; MORE ends the measure's text.
 tls_row() {
   local h h90 s s90
   h=$(val "tls.http.$1_ms" tls.txt) h90=$(val "tls.http.$1_ms.p90" tls.txt)
   s=$(val "tls.https.$1_ms" tls.txt) s90=$(val "tls.https.$1_ms.p90" tls.txt)
-  echo "| 4 | $width | one lookup cycle over https, $2: Kestrin's own cycle in the bench's process, interleaved with the same cycle over http to the same lighttpd, median (p90) of $(val "tls.https.$1_ms.n" tls.txt)${3:-} | $s ms ($s90 ms) | http $h ms ($h90 ms) | $(ratio "$s" "$h") ($(ratio "$s90" "$h90")) | | |"
+  echo "| 4 | $build_width | one lookup cycle over https, $2: Kestrin's own cycle in the bench's process, interleaved with the same cycle over http to the same lighttpd, median (p90) of $(val "tls.https.$1_ms.n" tls.txt)${3:-} | $s ms ($s90 ms) | http $h ms ($h90 ms) | $(ratio "$s" "$h") ($(ratio "$s90" "$h90")) | | |"
 }
 tls_row fresh "on a new connection, as a refresh a minute after the last makes (lighttpd closes an idle one after 5 s)" \
   "; failed cycles: http $(val tls.http.failed tls.txt), https $(val tls.https.failed tls.txt)"
 tls_row kept "on the connection the cycle before left open, as a click within seconds of the last cycle"
-echo "| 4 | $width | resume to new answer: a resume message (WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC) to both boxes filled again (median of $(val resume.kestrin_ms.n), $(val resume.kestrin_ms.min)–$(val resume.kestrin_ms.max) ms; all before the first timer tick: $( [ "$(val resume.before_first_tick)" = 1 ] && echo yes || echo no)) | $resume ms | quiet period $quiet_ms ms + one cycle $k_cycle ms = $resume_target ms | $(ratio "$resume" "$resume_target") | ≤ 3 s + one cycle (+ $timer_step_ms ms, one clock step of the timer) | $(meets 'r <= t + s' -v r="$resume" -v t="$resume_target" -v s="$timer_step_ms") |"
-echo "| 4 | $width | the window while the service never answers: longest wait for a WM_NULL sent every 50 ms, over $(val hang.cycle_ms.n hang.txt) clicked cycles ($(val hang.served hang.txt) lookups reached the service; probes unanswered: $(val hang.unanswered hang.txt)) | $h_wait ms | download deadline $h_deadline ms; a clicked cycle took $(val hang.cycle_ms hang.txt) ms (median), $(val hang.cycle_ms.max hang.txt) ms at most | | ≤ deadline + 100 ms | $(meets 'w <= d + 100 && u == 0' -v w="$h_wait" -v d="$h_deadline" -v u="$(val hang.unanswered hang.txt)") |"
-echo "| 5 | $width | idle CPU (user + system, from Linux) while hidden, $(calc 'printf "%.0f", s' -v s="$(val idle.seconds)") s = $ticks timer ticks (a tick seen: $( [ "$(val idle.tick_seen)" = 1 ] && echo yes || echo no)) | $(calc 'printf "%.0f ms, %.1f ms per tick", k, k / (t > 0 ? t : 1)' -v k="$idle_k" -v t="$ticks") | bare window $(calc 'printf "%.0f ms", b' -v b="$idle_b") | | | |"
-echo "| 5 | $width | CPU per lookup cycle (from Linux, over the first $cycles clicked cycles): what a tick costs, finer than Linux's 10 ms steps above | $cycle_cpu ms | | | | |"
+echo "| 4 | $build_width | resume to new answer: a resume message (WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC) to both boxes filled again (median of $(val resume.kestrin_ms.n), $(val resume.kestrin_ms.min)–$(val resume.kestrin_ms.max) ms; all before the first timer tick: $( [ "$(val resume.before_first_tick)" = 1 ] && echo yes || echo no)) | $resume ms | quiet period $quiet_ms ms + one cycle $k_cycle ms = $resume_target ms | $(ratio "$resume" "$resume_target") | ≤ 3 s + one cycle (+ $timer_step_ms ms, one clock step of the timer) | $(meets 'r <= t + s' -v r="$resume" -v t="$resume_target" -v s="$timer_step_ms") |"
+echo "| 4 | $build_width | the window while the service never answers: longest wait for a WM_NULL sent every 50 ms, over $(val hang.cycle_ms.n hang.txt) clicked cycles ($(val hang.served hang.txt) lookups reached the service; probes unanswered: $(val hang.unanswered hang.txt)) | $h_wait ms | download deadline $h_deadline ms; a clicked cycle took $(val hang.cycle_ms hang.txt) ms (median), $(val hang.cycle_ms.max hang.txt) ms at most | | ≤ deadline + 100 ms | $(meets 'w <= d + 100 && u == 0' -v w="$h_wait" -v d="$h_deadline" -v u="$(val hang.unanswered hang.txt)") |"
+echo "| 5 | $build_width | idle CPU (user + system, from Linux) while hidden, $(calc 'printf "%.0f", s' -v s="$(val idle.seconds)") s = $ticks timer ticks (a tick seen: $( [ "$(val idle.tick_seen)" = 1 ] && echo yes || echo no)) | $(calc 'printf "%.0f ms, %.1f ms per tick", k, k / (t > 0 ? t : 1)' -v k="$idle_k" -v t="$ticks") | bare window $(calc 'printf "%.0f ms", b' -v b="$idle_b") | | | |"
+echo "| 5 | $build_width | CPU per lookup cycle (from Linux, over the first $cycles clicked cycles): what a tick costs, finer than Linux's 10 ms steps above | $cycle_cpu ms | | | | |"
 for mode in keep-alive fresh; do
   if [ "$mode" = fresh ]; then label="a new connection for each request" target=0.7
   else label="keep-alive" target=0.25; fi
@@ -329,5 +329,5 @@ for server in lighttpd nginx; do
 done
 if [ "$quick" = 0 ]; then
   soak=$("$here/soak.sh" 10000 2>&1 | tail -n 1 || true)
-  echo "| 7 | $width | $soak | | | | no failed cycle, no growth | $(case $soak in *passed*) echo yes ;; *) echo no ;; esac) |"
+  echo "| 7 | $build_width | $soak | | | | no failed cycle, no growth | $(case $soak in *passed*) echo yes ;; *) echo no ;; esac) |"
 fi
