@@ -2,6 +2,8 @@
 # Measures Kestrin against a program that does a lookup cycle's work and no more, a bare
 # Win32 window and a bare HTTP GET, under Wine on a virtual display, asking the real
 # ipx.cgi (FastCGI) under a loopback lighttpd; adds the ratios of bench/service/run.sh.
+# It measures the 32-bit build where this machine runs 32-bit programs, else the 64-bit
+# one (KESTRIN_WINDOWS_ARCHES=32 or 64 chooses), and each row names the build it measured.
 # Prints the machine and one Markdown table on standard output; progress goes to
 # standard error. See bench/README.md.
 #   bench/run.sh [--quick] [--idle SECONDS]
@@ -26,6 +28,14 @@ else
 fi
 
 source "$here/../scripts/wine-session.sh"
+choose_windows_preset bench "${KESTRIN_WINDOWS_ARCHES:-auto}"
+preset=$windows_preset
+build_width=$(windows_build_width "$preset")
+if [ "$build_width" = 64-bit ]; then
+  objdump=x86_64-w64-mingw32-objdump size_limit_kib=64
+else
+  objdump=i686-w64-mingw32-objdump size_limit_kib=48
+fi
 build="$KESTRIN_ROOT/build"
 port=${KESTRIN_BENCH_PORT:-18463}
 # The same lighttpd answers https here; a hundred up, clear of the ports the Windows tests
@@ -54,12 +64,13 @@ trap 'exit 130' INT TERM
 require_free_port "$port" "the bench (KESTRIN_BENCH_PORT chooses another)"
 require_free_port "$tls_port" "the bench's https (KESTRIN_BENCH_TLS_PORT chooses another)"
 
-echo "== building (the presets bench and service: build/bench, build/service)" >&2
+echo "== the $build_width build (preset $preset): $windows_preset_why" >&2
+echo "== building (the presets $preset and service: build/$preset, build/service)" >&2
 # A fresh cache: the release's refresh interval and download deadline, so that the rows
 # show what users get.
-build_preset bench --fresh -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi"
+build_preset "$preset" --fresh -DKESTRIN_LOOKUP_URL="http://127.0.0.1:$port/cgi-bin/ipx.cgi"
 build_preset service
-bin="$build/bench/bin"
+bin="$build/$preset/bin"
 ipx_cgi="$build/service/service/ipx.cgi"
 
 rm -rf "$work" "$results"
@@ -134,7 +145,7 @@ signed_kib() { calc 'printf "%+.1f KiB", b / 1024' -v b="$1"; }
 # Bytes each section takes in the file, from its file offset to the next section's, in
 # file order after the headers before the first.
 section_bytes() {
-  i686-w64-mingw32-objdump -h "$1" | awk -v size="$(stat -c %s "$1")" '
+  "$objdump" -h "$1" | awk -v size="$(stat -c %s "$1")" '
     function hex(s,   i, n) {
       for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(s, i, 1)) - 1
       return n
@@ -169,7 +180,7 @@ code_parts=$(awk '$1 != ".rsrc" { printf "%s%s %.1f KiB", sep, $1, $2 / 1024; se
 # The files .rsrc is built from, as kestrin.rc names them, found where the resource
 # compiler looks; a bitmap with its pixels and its bytes as a resource holds them: the
 # .bmp file less its 14-byte file header.
-rc_folders=("$build/bench/src/app/art-tool/art" "$build/bench/src/app" "$KESTRIN_ROOT/src/app")
+rc_folders=("$build/$preset/src/app/art-tool/art" "$build/$preset/src/app" "$KESTRIN_ROOT/src/app")
 rsrc_parts=
 rsrc_files_bytes=0
 while read -r kind file; do
@@ -192,7 +203,7 @@ while read -r kind file; do
   rsrc_files_bytes=$((rsrc_files_bytes + bytes))
 done < <(sed -nE 's/^[A-Za-z0-9_]+[[:space:]]+([A-Z_]+)[[:space:]]+"([^"]+)".*/\1 \2/p' \
   "$KESTRIN_ROOT/src/app/kestrin.rc")
-dlls=$(i686-w64-mingw32-objdump -p "$bin/kestrin.exe" | awk '/DLL Name:/ { printf "%s%s", sep, $3; sep = ", " }')
+dlls=$("$objdump" -p "$bin/kestrin.exe" | awk '/DLL Name:/ { printf "%s%s", sep, $3; sep = ", " }')
 
 k_start=$(val startup.kestrin_ms) b_start=$(val startup.bare_ms) g_start=$(val startup.get_ms)
 start_ref=$(calc 'printf "%.1f", b + g' -v b="$b_start" -v g="$g_start")
@@ -255,67 +266,68 @@ service_value() {
 service_rate() { service_value lighttpd "$1" "$2" 3; }
 service_ratio() { service_value lighttpd "$1" "$2" 2; }
 
-echo "machine: $(nproc) CPUs, $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(wine --version), $(uname -sr)"
+echo "machine: $(nproc) CPUs, $(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo), $(wine --version) ($KESTRIN_WINE), $(uname -sr)"
 echo "command: $command_line  (kestrin-bench ${bench_args[*]}; kestrin-bench ${tls_args[*]}; kestrin-bench --hang-cycles $hang_cycles; bench/service/run.sh × $service_runs)"
+echo "build: Kestrin's $build_width build (preset $preset, $objdump): $windows_preset_why"
 echo "service: ipx.cgi as FastCGI under lighttpd at $(val url)"
 echo
-echo "| # | measure | Kestrin | reference | ratio | target | within |"
-echo "| --- | --- | ---: | ---: | ---: | --- | --- |"
-echo "| 1 | kestrin.exe file size ($exe_bytes bytes) | $(kib "$exe_bytes") | bare window $(kib "$bare_bytes") | $(ratio "$exe_bytes" "$bare_bytes") | < 48 KiB | $(meets 'b < 48 * 1024' -v b="$exe_bytes") |"
-echo "| 1 | … code and data (all but .rsrc) | $(kib "$code_bytes") | $code_parts | | | |"
-echo "| 1 | … resources (.rsrc) | $(kib "$rsrc_bytes") | from $rsrc_parts; the rest, $(kib "$((rsrc_bytes - rsrc_files_bytes))"), is the version block, the resource directory and padding | | | |"
-echo "| 1 | imported DLLs | $dlls | | | system DLLs only | |"
-echo "| 2 | start-up: process start to window shown with both answers (median of $(val startup.kestrin_ms.n)) | $k_start ms | bare window $b_start ms + one GET $g_start ms = $start_ref ms | $(ratio "$k_start" "$start_ref") | ≤ 1.3× | $(meets 'k <= 1.3 * r' -v k="$k_start" -v r="$start_ref") |"
-echo "| 2 | CPU used by start-up (user + system, from Linux, 1 s after showing) | $(val mem.kestrin.start.linux_cpu) ms | bare window $(val mem.bare.start.linux_cpu) ms | $(ratio "$(val mem.kestrin.start.linux_cpu)" "$(val mem.bare.start.linux_cpu)") | | |"
-echo "| 3 | private bytes after start-up: $priv_source | $(mib "$k_priv") | same-work lookup $(mib "$s_priv") | $(ratio "$k_priv" "$s_priv") | ≤ 1.1× | $(meets 'k <= 1.1 * s' -v k="$k_priv" -v s="$s_priv") |"
-echo "| 3 | … against the bare window | $(mib "$k_priv") | bare window $(mib "$b_priv") | $(ratio "$k_priv" "$b_priv") | | |"
-echo "| 3 | working set after start-up | $(mib "$k_ws") | bare window $(mib "$b_ws") | $(ratio "$k_ws" "$b_ws") | | |"
-echo "| 3 | private bytes growth over $cycles cycles (then over $cycles more) | $(signed_kib "$priv_growth") ($(signed_kib "$priv_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$priv_growth") |"
-echo "| 3 | working set growth over $cycles cycles (then over $cycles more) | $(signed_kib "$ws_growth") ($(signed_kib "$ws_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$ws_growth") |"
-echo "| 3 | handles after start-up ($handle_source) | $k_handles | bare window $b_handles | $(ratio "$k_handles" "$b_handles") | | |"
-echo "| 3 | handle growth over $cycles cycles (then over $cycles more) | $handle_growth ($handle_growth2) | | | 0 | $(meets 'g <= 0' -v g="$handle_growth") |"
+echo "| # | build | measure | Kestrin | reference | ratio | target | within |"
+echo "| --- | --- | --- | ---: | ---: | ---: | --- | --- |"
+echo "| 1 | $build_width | kestrin.exe file size ($exe_bytes bytes) | $(kib "$exe_bytes") | bare window $(kib "$bare_bytes") | $(ratio "$exe_bytes" "$bare_bytes") | < $size_limit_kib KiB | $(meets 'b < l * 1024' -v b="$exe_bytes" -v l="$size_limit_kib") |"
+echo "| 1 | $build_width | … code and data (all but .rsrc) | $(kib "$code_bytes") | $code_parts | | | |"
+echo "| 1 | $build_width | … resources (.rsrc) | $(kib "$rsrc_bytes") | from $rsrc_parts; the rest, $(kib "$((rsrc_bytes - rsrc_files_bytes))"), is the version block, the resource directory and padding | | | |"
+echo "| 1 | $build_width | imported DLLs | $dlls | | | system DLLs only | |"
+echo "| 2 | $build_width | start-up: process start to window shown with both answers (median of $(val startup.kestrin_ms.n)) | $k_start ms | bare window $b_start ms + one GET $g_start ms = $start_ref ms | $(ratio "$k_start" "$start_ref") | ≤ 1.3× | $(meets 'k <= 1.3 * r' -v k="$k_start" -v r="$start_ref") |"
+echo "| 2 | $build_width | CPU used by start-up (user + system, from Linux, 1 s after showing) | $(val mem.kestrin.start.linux_cpu) ms | bare window $(val mem.bare.start.linux_cpu) ms | $(ratio "$(val mem.kestrin.start.linux_cpu)" "$(val mem.bare.start.linux_cpu)") | | |"
+echo "| 3 | $build_width | private bytes after start-up: $priv_source | $(mib "$k_priv") | same-work lookup $(mib "$s_priv") | $(ratio "$k_priv" "$s_priv") | ≤ 1.1× | $(meets 'k <= 1.1 * s' -v k="$k_priv" -v s="$s_priv") |"
+echo "| 3 | $build_width | … against the bare window | $(mib "$k_priv") | bare window $(mib "$b_priv") | $(ratio "$k_priv" "$b_priv") | | |"
+echo "| 3 | $build_width | working set after start-up | $(mib "$k_ws") | bare window $(mib "$b_ws") | $(ratio "$k_ws" "$b_ws") | | |"
+echo "| 3 | $build_width | private bytes growth over $cycles cycles (then over $cycles more) | $(signed_kib "$priv_growth") ($(signed_kib "$priv_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$priv_growth") |"
+echo "| 3 | $build_width | working set growth over $cycles cycles (then over $cycles more) | $(signed_kib "$ws_growth") ($(signed_kib "$ws_growth2")) | | | 0 | $(meets 'g <= 0' -v g="$ws_growth") |"
+echo "| 3 | $build_width | handles after start-up ($handle_source) | $k_handles | bare window $b_handles | $(ratio "$k_handles" "$b_handles") | | |"
+echo "| 3 | $build_width | handle growth over $cycles cycles (then over $cycles more) | $handle_growth ($handle_growth2) | | | 0 | $(meets 'g <= 0' -v g="$handle_growth") |"
 if [ "$k_gdi" = 0 ] && [ "$k_user" = 0 ]; then
-  echo "| 3 | GDI and USER objects | not measured: Wine's GetGuiResources answers 0 for a process that holds windows, fonts and bitmaps | | | 0 growth | – |"
+  echo "| 3 | $build_width | GDI and USER objects | not measured: Wine's GetGuiResources answers 0 for a process that holds windows, fonts and bitmaps | | | 0 growth | – |"
 else
-  echo "| 3 | GDI / USER objects after start-up | $k_gdi / $k_user | bare window $(val mem.bare.start.gdi) / $(val mem.bare.start.user) | | | |"
-  echo "| 3 | GDI / USER growth over $cycles cycles | $(( $(val mem.kestrin.cycles1.gdi) - k_gdi )) / $(( $(val mem.kestrin.cycles1.user) - k_user )) | | | 0 | $(meets 'g <= 0 && u <= 0' -v g="$(( $(val mem.kestrin.cycles1.gdi) - k_gdi ))" -v u="$(( $(val mem.kestrin.cycles1.user) - k_user ))") |"
+  echo "| 3 | $build_width | GDI / USER objects after start-up | $k_gdi / $k_user | bare window $(val mem.bare.start.gdi) / $(val mem.bare.start.user) | | | |"
+  echo "| 3 | $build_width | GDI / USER growth over $cycles cycles | $(( $(val mem.kestrin.cycles1.gdi) - k_gdi )) / $(( $(val mem.kestrin.cycles1.user) - k_user )) | | | 0 | $(meets 'g <= 0 && u <= 0' -v g="$(( $(val mem.kestrin.cycles1.gdi) - k_gdi ))" -v u="$(( $(val mem.kestrin.cycles1.user) - k_user ))") |"
 fi
-echo "| 3 | windows (USER objects counted with EnumWindows), growth over $((2 * cycles)) cycles | $k_windows, $window_growth | bare window $(val mem.bare.start.windows) | | | |"
-echo "| 4 | one lookup cycle: BM_CLICK to return (median of $(val cycle.kestrin_ms.n); failed rounds: $(val cycle.failed)) | $k_cycle ms | same-work lookup $s_cycle ms (median of $(val cycle.same_ms.n)) | $(ratio "$k_cycle" "$s_cycle") | ≤ 1.2× | $(meets 'k <= 1.2 * s' -v k="$k_cycle" -v s="$s_cycle") |"
-echo "| 4 | … against one bare GET | $k_cycle ms | one GET $g_cycle ms (a bare WM_NULL to Kestrin: $m_cycle ms) | $(ratio "$k_cycle" "$g_cycle") | | |"
+echo "| 3 | $build_width | windows (USER objects counted with EnumWindows), growth over $((2 * cycles)) cycles | $k_windows, $window_growth | bare window $(val mem.bare.start.windows) | | | |"
+echo "| 4 | $build_width | one lookup cycle: BM_CLICK to return (median of $(val cycle.kestrin_ms.n); failed rounds: $(val cycle.failed)) | $k_cycle ms | same-work lookup $s_cycle ms (median of $(val cycle.same_ms.n)) | $(ratio "$k_cycle" "$s_cycle") | ≤ 1.2× | $(meets 'k <= 1.2 * s' -v k="$k_cycle" -v s="$s_cycle") |"
+echo "| 4 | $build_width | … against one bare GET | $k_cycle ms | one GET $g_cycle ms (a bare WM_NULL to Kestrin: $m_cycle ms) | $(ratio "$k_cycle" "$g_cycle") | | |"
 # tls_row KIND LABEL [MORE]: the https cycle against the http one, medians and 90th
 # percentiles; MORE ends the measure's text.
 tls_row() {
   local h h90 s s90
   h=$(val "tls.http.$1_ms" tls.txt) h90=$(val "tls.http.$1_ms.p90" tls.txt)
   s=$(val "tls.https.$1_ms" tls.txt) s90=$(val "tls.https.$1_ms.p90" tls.txt)
-  echo "| 4 | one lookup cycle over https, $2: Kestrin's own cycle in the bench's process, interleaved with the same cycle over http to the same lighttpd, median (p90) of $(val "tls.https.$1_ms.n" tls.txt)${3:-} | $s ms ($s90 ms) | http $h ms ($h90 ms) | $(ratio "$s" "$h") ($(ratio "$s90" "$h90")) | | |"
+  echo "| 4 | $build_width | one lookup cycle over https, $2: Kestrin's own cycle in the bench's process, interleaved with the same cycle over http to the same lighttpd, median (p90) of $(val "tls.https.$1_ms.n" tls.txt)${3:-} | $s ms ($s90 ms) | http $h ms ($h90 ms) | $(ratio "$s" "$h") ($(ratio "$s90" "$h90")) | | |"
 }
 tls_row fresh "on a new connection, as a refresh a minute after the last makes (lighttpd closes an idle one after 5 s)" \
   "; failed cycles: http $(val tls.http.failed tls.txt), https $(val tls.https.failed tls.txt)"
 tls_row kept "on the connection the cycle before left open, as a click within seconds of the last cycle"
-echo "| 4 | resume to new answer: a resume message (WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC) to both boxes filled again (median of $(val resume.kestrin_ms.n), $(val resume.kestrin_ms.min)–$(val resume.kestrin_ms.max) ms; all before the first timer tick: $( [ "$(val resume.before_first_tick)" = 1 ] && echo yes || echo no)) | $resume ms | quiet period $quiet_ms ms + one cycle $k_cycle ms = $resume_target ms | $(ratio "$resume" "$resume_target") | ≤ 3 s + one cycle (+ $timer_step_ms ms, one clock step of the timer) | $(meets 'r <= t + s' -v r="$resume" -v t="$resume_target" -v s="$timer_step_ms") |"
-echo "| 4 | the window while the service never answers: longest wait for a WM_NULL sent every 50 ms, over $(val hang.cycle_ms.n hang.txt) clicked cycles ($(val hang.served hang.txt) lookups reached the service; probes unanswered: $(val hang.unanswered hang.txt)) | $h_wait ms | download deadline $h_deadline ms; a clicked cycle took $(val hang.cycle_ms hang.txt) ms (median), $(val hang.cycle_ms.max hang.txt) ms at most | | ≤ deadline + 100 ms | $(meets 'w <= d + 100 && u == 0' -v w="$h_wait" -v d="$h_deadline" -v u="$(val hang.unanswered hang.txt)") |"
-echo "| 5 | idle CPU (user + system, from Linux) while hidden, $(calc 'printf "%.0f", s' -v s="$(val idle.seconds)") s = $ticks timer ticks (a tick seen: $( [ "$(val idle.tick_seen)" = 1 ] && echo yes || echo no)) | $(calc 'printf "%.0f ms, %.1f ms per tick", k, k / (t > 0 ? t : 1)' -v k="$idle_k" -v t="$ticks") | bare window $(calc 'printf "%.0f ms", b' -v b="$idle_b") | | | |"
-echo "| 5 | CPU per lookup cycle (from Linux, over the first $cycles clicked cycles): what a tick costs, finer than Linux's 10 ms steps above | $cycle_cpu ms | | | | |"
+echo "| 4 | $build_width | resume to new answer: a resume message (WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC) to both boxes filled again (median of $(val resume.kestrin_ms.n), $(val resume.kestrin_ms.min)–$(val resume.kestrin_ms.max) ms; all before the first timer tick: $( [ "$(val resume.before_first_tick)" = 1 ] && echo yes || echo no)) | $resume ms | quiet period $quiet_ms ms + one cycle $k_cycle ms = $resume_target ms | $(ratio "$resume" "$resume_target") | ≤ 3 s + one cycle (+ $timer_step_ms ms, one clock step of the timer) | $(meets 'r <= t + s' -v r="$resume" -v t="$resume_target" -v s="$timer_step_ms") |"
+echo "| 4 | $build_width | the window while the service never answers: longest wait for a WM_NULL sent every 50 ms, over $(val hang.cycle_ms.n hang.txt) clicked cycles ($(val hang.served hang.txt) lookups reached the service; probes unanswered: $(val hang.unanswered hang.txt)) | $h_wait ms | download deadline $h_deadline ms; a clicked cycle took $(val hang.cycle_ms hang.txt) ms (median), $(val hang.cycle_ms.max hang.txt) ms at most | | ≤ deadline + 100 ms | $(meets 'w <= d + 100 && u == 0' -v w="$h_wait" -v d="$h_deadline" -v u="$(val hang.unanswered hang.txt)") |"
+echo "| 5 | $build_width | idle CPU (user + system, from Linux) while hidden, $(calc 'printf "%.0f", s' -v s="$(val idle.seconds)") s = $ticks timer ticks (a tick seen: $( [ "$(val idle.tick_seen)" = 1 ] && echo yes || echo no)) | $(calc 'printf "%.0f ms, %.1f ms per tick", k, k / (t > 0 ? t : 1)' -v k="$idle_k" -v t="$ticks") | bare window $(calc 'printf "%.0f ms", b' -v b="$idle_b") | | | |"
+echo "| 5 | $build_width | CPU per lookup cycle (from Linux, over the first $cycles clicked cycles): what a tick costs, finer than Linux's 10 ms steps above | $cycle_cpu ms | | | | |"
 for mode in keep-alive fresh; do
   if [ "$mode" = fresh ]; then label="a new connection for each request" target=0.7
   else label="keep-alive" target=0.25; fi
   fastcgi=$(service_ratio "$mode" 'ipx.cgi FastCGI')
-  echo "| 6 | service, $label: ipx.cgi FastCGI under lighttpd, requests/s vs static file (median of $service_runs) | $(service_rate "$mode" 'ipx.cgi FastCGI') /s | static $(service_rate "$mode" 'static file') /s | $fastcgi× | ≥ $target× | $(meets 'r >= t' -v r="$fastcgi" -v t="$target") |"
-  echo "| 6 | service, $label: ipx.cgi CGI under lighttpd, requests/s vs static file (median of $service_runs) | $(service_rate "$mode" 'ipx.cgi CGI') /s | static $(service_rate "$mode" 'static file') /s | $(service_ratio "$mode" 'ipx.cgi CGI')× | | |"
+  echo "| 6 | native | service, $label: ipx.cgi FastCGI under lighttpd, requests/s vs static file (median of $service_runs) | $(service_rate "$mode" 'ipx.cgi FastCGI') /s | static $(service_rate "$mode" 'static file') /s | $fastcgi× | ≥ $target× | $(meets 'r >= t' -v r="$fastcgi" -v t="$target") |"
+  echo "| 6 | native | service, $label: ipx.cgi CGI under lighttpd, requests/s vs static file (median of $service_runs) | $(service_rate "$mode" 'ipx.cgi CGI') /s | static $(service_rate "$mode" 'static file') /s | $(service_ratio "$mode" 'ipx.cgi CGI')× | | |"
 done
 attack_wait=$(service_value lighttpd attack victim 3) attack_failed=$(service_value lighttpd attack victim 1)
-echo "| 6 | service under attack: ipx.cgi FastCGI under lighttpd, a victim's longest wait while 100 requests/s come from new addresses in networks whose reverse DNS never answers (median of $service_runs) | $attack_wait s | median wait $(service_value lighttpd attack victim 2) s; failed requests $attack_failed | | ≤ 2 s, none failed | $(meets 'w <= 2 && f == 0' -v w="$attack_wait" -v f="$attack_failed") |"
+echo "| 6 | native | service under attack: ipx.cgi FastCGI under lighttpd, a victim's longest wait while 100 requests/s come from new addresses in networks whose reverse DNS never answers (median of $service_runs) | $attack_wait s | median wait $(service_value lighttpd attack victim 2) s; failed requests $attack_failed | | ≤ 2 s, none failed | $(meets 'w <= 2 && f == 0' -v w="$attack_wait" -v f="$attack_failed") |"
 for server in lighttpd nginx; do
   many_named=$(service_value "$server" many-networks victim 2)
   many_wait=$(service_value "$server" many-networks victim 3)
   many_failed=$(service_value "$server" many-networks victim 1)
-  echo "| 6 | service under attack from many networks: ipx.cgi FastCGI under $server, the share of a victim's answers with its name while 300 requests/s come from new /64s of 15,000 whose reverse DNS never answers (median of $service_runs) | $many_named | longest wait $many_wait s; failed requests $many_failed | | ≥ 0.95, ≤ 2 s, none failed | $(meets 'n >= 0.95 && w <= 2 && f == 0' -v n="$many_named" -v w="$many_wait" -v f="$many_failed") |"
+  echo "| 6 | native | service under attack from many networks: ipx.cgi FastCGI under $server, the share of a victim's answers with its name while 300 requests/s come from new /64s of 15,000 whose reverse DNS never answers (median of $service_runs) | $many_named | longest wait $many_wait s; failed requests $many_failed | | ≥ 0.95, ≤ 2 s, none failed | $(meets 'n >= 0.95 && w <= 2 && f == 0' -v n="$many_named" -v w="$many_wait" -v f="$many_failed") |"
   slow_failed=$(service_value "$server" slow-conns victim 1)
-  echo "| 6 | service beside slow connections: ipx.cgi FastCGI under $server, a victim's failed requests while one address holds 2,000 half-sent requests and 2,000 stalled bodies (median of $service_runs) | $slow_failed | longest wait $(service_value "$server" slow-conns victim 3) s | | none failed | $(meets 'f == 0' -v f="$slow_failed") |"
+  echo "| 6 | native | service beside slow connections: ipx.cgi FastCGI under $server, a victim's failed requests while one address holds 2,000 half-sent requests and 2,000 stalled bodies (median of $service_runs) | $slow_failed | longest wait $(service_value "$server" slow-conns victim 3) s | | none failed | $(meets 'f == 0' -v f="$slow_failed") |"
 done
 if [ "$quick" = 0 ]; then
   soak=$("$here/soak.sh" 10000 2>&1 | tail -n 1 || true)
-  echo "| 7 | $soak | | | | no failed cycle, no growth | $(case $soak in *passed*) echo yes ;; *) echo no ;; esac) |"
+  echo "| 7 | $build_width | $soak | | | | no failed cycle, no growth | $(case $soak in *passed*) echo yes ;; *) echo no ;; esac) |"
 fi

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Builds kestrin.exe in release mode for one lookup service and packs it for handing out:
-# dist/kestrin-VERSION-win32.zip, holding the program and a short note on what it is and
-# which service it asks, and dist/SHA256SUMS for that zip.
+# Builds Kestrin in release mode for one lookup service and packs it for handing out:
+# dist/kestrin-VERSION-win32.zip, holding kestrin.exe (32-bit, for every Windows),
+# kestrin64.exe (for 64-bit Windows without the 32-bit subsystem), their SHA256SUMS and a
+# short note on what it is, which exe to use and which service it asks, and
+# dist/SHA256SUMS for that zip.
 #   scripts/release.sh --url http[s]://HOST[:PORT]/cgi-bin/ipx.cgi
 #                      [--legacy-url http://HOST[:PORT]/cgi-bin/ipx.cgi]
 #                      [--build DIR] [--dist DIR] [--dry-run]
-# The cross build goes to build/release unless --build names another folder. --dry-run
+# The 32-bit cross build goes to build/release unless --build names another folder, the
+# 64-bit one to the same name with 64 after it (build/release64). --dry-run
 # checks the URLs and prints the note the zip would hold, and builds nothing.
 # The same commit gives the same zip, byte for byte: its entries carry the time of
 # SOURCE_DATE_EPOCH when set, else of the commit.
@@ -128,8 +131,14 @@ whenever "refresh now !!!" is clicked.
 
 $(describe_urls)
 
-kestrin.exe needs no installation and keeps no settings; it runs on Windows XP
-SP3 to Windows 11.
+The zip holds the program in two builds; use one of them:
+
+- kestrin.exe on every Windows from XP SP3 to 11, 32-bit or 64-bit;
+- kestrin64.exe on 64-bit Windows without the 32-bit subsystem (Server Core
+  can remove it), where kestrin.exe cannot start.
+
+Neither needs installation or keeps settings. SHA256SUMS holds the checksums
+of both.
 NOTE
 }
 
@@ -176,15 +185,35 @@ if [ -n "$dry_run" ]; then
   exit 0
 fi
 
-mkdir -p "$(dirname "$build")"
 # A fresh cache: the refresh interval and the deadline are the project's defaults, never
 # what an earlier configuration of the folder left.
-build_preset release --fresh -B "$build" -DKESTRIN_LOOKUP_URL="$url" \
-  -DKESTRIN_LEGACY_LOOKUP_URL="$legacy_url"
+#   build_release PRESET DIR
+build_release() {
+  build_preset "$1" --fresh -B "$2" -DKESTRIN_LOOKUP_URL="$url" \
+    -DKESTRIN_LEGACY_LOOKUP_URL="$legacy_url"
+}
+
+# The files the zip holds, under the names it gives them, in their order.
+#   gather_files DIR
+gather_files() {
+  local files=$1
+  rm -rf "$files"
+  mkdir -p "$files"
+  cp "$build/bin/kestrin.exe" "$files/kestrin.exe"
+  cp "${build}64/bin/kestrin.exe" "$files/kestrin64.exe"
+  (cd "$files" && sha256sum kestrin.exe kestrin64.exe) >"$files/SHA256SUMS"
+  write_note "$version" >"$files/README.txt"
+}
+
+mkdir -p "$(dirname "$build")"
+build_release release "$build"
+build_release release64 "${build}64"
 name=kestrin-$version-win32.zip
 mkdir -p "$dist"
-write_note "$version" >"$build/README.txt"
-write_zip "$dist/$name.part" "$epoch" "$build/bin/kestrin.exe" 755 "$build/README.txt" 644
+files=$build/zip
+gather_files "$files"
+write_zip "$dist/$name.part" "$epoch" "$files/kestrin.exe" 755 "$files/kestrin64.exe" 755 \
+  "$files/SHA256SUMS" 644 "$files/README.txt" 644
 mv "$dist/$name.part" "$dist/$name"
 (cd "$dist" && sha256sum "$name" >SHA256SUMS)
 echo "$dist/$name"

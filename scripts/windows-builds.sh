@@ -57,3 +57,25 @@ choose_windows_builds() {
 windows_preset_for_machine() {
   if machine_runs_32bit; then echo "$1"; else echo "${1}64"; fi
 }
+
+# Sets windows_preset, the one build run.sh and the bench run, and windows_preset_why,
+# which says why. PRESET is the 32-bit preset's name; MODE is KESTRIN_WINDOWS_ARCHES: 32 or
+# 64 choose that build, both and auto the one windows_preset_for_machine names, since a
+# single run can only show one.
+choose_windows_preset() {
+  local preset=$1 mode=$2 machine="this machine runs no 32-bit programs"
+  if machine_runs_32bit; then machine="this machine runs 32-bit programs"; fi
+  case $mode in
+    auto | both) windows_preset=$(windows_preset_for_machine "$preset")
+                 windows_preset_why=$machine ;;
+    32) windows_preset=$preset windows_preset_why="KESTRIN_WINDOWS_ARCHES=32 ($machine)" ;;
+    64) windows_preset=${preset}64 windows_preset_why="KESTRIN_WINDOWS_ARCHES=64 ($machine)" ;;
+    *) echo "KESTRIN_WINDOWS_ARCHES must be 32, 64, both or auto, not '$mode'" >&2
+       return 2 ;;
+  esac
+}
+
+# "32-bit" or "64-bit": the width of PRESET's build, as the bench's rows name it.
+windows_build_width() {
+  case $1 in *64) echo 64-bit ;; *) echo 32-bit ;; esac
+}

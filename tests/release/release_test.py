@@ -1,7 +1,8 @@
-"""scripts/release.sh: the zip it writes holds a kestrin.exe built for the URLs it was
-given and a note saying which Windows ask which URL, SHA256SUMS covers the zip, and the
-same commit gives the same zip from any build folder; a URL that Kestrin cannot ask is
-refused before anything is built.
+"""scripts/release.sh: the zip it writes holds kestrin.exe and kestrin64.exe built for the
+URLs it was given, their checksums, and a note saying which exe to use and which Windows
+ask which URL; SHA256SUMS covers the zip, and the same commit gives the same zip and the
+same exes from any build folder; a URL that Kestrin cannot ask is refused before anything
+is built.
 
     release_test.py WORK_DIR
 """
@@ -31,6 +32,15 @@ def project_version():
 
 
 ZIP_NAME = "kestrin-%s-win32.zip" % project_version()
+ENTRIES = ["kestrin.exe", "kestrin64.exe", "SHA256SUMS", "README.txt"]
+# The 32-bit exe's imports are held against what Windows XP SP3 exports by the Windows
+# tests' own check, read with Wine's DLLs.
+IMPORTS_TEST = os.path.join(ROOT, "tests", "win", "imports_test.py")
+WINE_DLL_FOLDERS = ["/usr/lib/i386-linux-gnu/wine/i386-windows",
+                    "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"]
+# name, PE machine, optional header magic, size limit, objdump
+EXES = [("kestrin.exe", 0x14C, 0x10B, 48 * 1024, "i686-w64-mingw32-objdump"),
+        ("kestrin64.exe", 0x8664, 0x20B, 64 * 1024, "x86_64-w64-mingw32-objdump")]
 
 
 def commit_time():
@@ -66,6 +76,23 @@ def released(*arguments, folder, **options):
     return os.path.join(dist, ZIP_NAME), os.path.join(dist, "SHA256SUMS")
 
 
+def pe_kind(image):
+    """The machine and optional header magic of a PE image: (0x14C, 0x10B) for PE32 x86,
+    (0x8664, 0x20B) for PE32+ x86-64."""
+    header = int.from_bytes(image[0x3C:0x40], "little")
+    if image[:2] != b"MZ" or image[header:header + 4] != b"PE\0\0":
+        return None
+    machine = int.from_bytes(image[header + 4:header + 6], "little")
+    magic = int.from_bytes(image[header + 24:header + 26], "little")
+    return machine, magic
+
+
+def imported_dlls(objdump, path):
+    dump = subprocess.run([objdump, "-p", path], capture_output=True, text=True,
+                          check=True).stdout
+    return sorted(name.lower() for name in re.findall(r"DLL Name: (\S+)", dump))
+
+
 def asked_urls(note):
     """Each URL the note names, with the paragraph before it that says who asks it."""
     paragraphs = note.replace("\r\n", "\n").split("\n\n")
@@ -79,19 +106,58 @@ class ReleaseForOneService(unittest.TestCase):
         # The build folder stays for the next run.
         cls.zip, cls.sums = released("--url", URL, folder="release")
 
-    def test_zip_holds_the_program_built_for_the_url_and_a_note_naming_it(self):
+    def test_zip_holds_both_programs_built_for_the_url_and_a_note_naming_it(self):
         with zipfile.ZipFile(self.zip) as archive:
-            self.assertEqual(archive.namelist(), ["kestrin.exe", "README.txt"])
-            program = archive.read("kestrin.exe")
+            self.assertEqual(archive.namelist(), ENTRIES)
+            programs = [archive.read(exe[0]) for exe in EXES]
             note = archive.read("README.txt").decode("ascii")
-        self.assertEqual(program[:2], b"MZ")
-        # The URL is compiled in as a wide string literal.
-        self.assertIn(URL.encode("utf-16-le"), program)
-        self.assertNotIn(DEFAULT_HOST.encode("utf-16-le"), program)
+        for (name, *_), program in zip(EXES, programs):
+            with self.subTest(exe=name):
+                # The URL is compiled in as a wide string literal.
+                self.assertIn(URL.encode("utf-16-le"), program)
+                self.assertNotIn(DEFAULT_HOST.encode("utf-16-le"), program)
         self.assertIn("Kestrin " + project_version(), note)
         asked = asked_urls(note)
         self.assertEqual(list(asked), [URL])
         self.assertTrue(asked[URL].startswith("Every Windows asks it over plain HTTP"))
+
+    def test_each_exe_is_a_small_image_for_its_windows(self):
+        with zipfile.ZipFile(self.zip) as archive:
+            for name, machine, magic, limit, _ in EXES:
+                with self.subTest(exe=name):
+                    program = archive.read(name)
+                    self.assertEqual(pe_kind(program), (machine, magic))
+                    self.assertLess(len(program), limit)
+
+    def test_note_says_which_exe_to_use(self):
+        with zipfile.ZipFile(self.zip) as archive:
+            note = " ".join(archive.read("README.txt").decode("ascii").split())
+        self.assertIn("kestrin.exe on every Windows from XP SP3 to 11", note)
+        self.assertIn("kestrin64.exe on 64-bit Windows without the 32-bit subsystem "
+                      "(Server Core can remove it)", note)
+
+    def test_zip_lists_each_exes_checksum(self):
+        with zipfile.ZipFile(self.zip) as archive:
+            listed = archive.read("SHA256SUMS").decode("ascii")
+            digests = {name: hashlib.sha256(archive.read(name)).hexdigest()
+                       for name, *_ in EXES}
+        self.assertEqual(listed, "".join("%s  %s\n" % (digests[name], name)
+                                         for name, *_ in EXES))
+
+    def unpacked(self, name):
+        with zipfile.ZipFile(self.zip) as archive:
+            return archive.extract(name, os.path.join(WORK, "release", "unpacked"))
+
+    def test_32_bit_exe_imports_only_what_windows_xp_sp3_exports(self):
+        folder = next(f for f in WINE_DLL_FOLDERS if os.path.isdir(f))
+        result = subprocess.run([sys.executable, IMPORTS_TEST, EXES[0][4], folder,
+                                 self.unpacked("kestrin.exe")],
+                                capture_output=True, text=True, check=False)
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def test_64_bit_exe_imports_from_the_same_dlls(self):
+        self.assertEqual(imported_dlls(EXES[1][4], self.unpacked("kestrin64.exe")),
+                         imported_dlls(EXES[0][4], self.unpacked("kestrin.exe")))
 
     def test_sha256sums_covers_the_zip(self):
         with open(self.zip, "rb") as archive:
@@ -115,12 +181,18 @@ class ReproducibleReleaseWithLegacyUrl(unittest.TestCase):
         with open(self.first[0], "rb") as first, open(self.second[0], "rb") as second:
             self.assertEqual(first.read(), second.read())
 
+    def test_two_builds_give_the_same_bytes_of_each_exe(self):
+        for name, *_ in EXES:
+            with self.subTest(exe=name), zipfile.ZipFile(self.first[0]) as first, \
+                    zipfile.ZipFile(self.second[0]) as second:
+                self.assertEqual(first.read(name), second.read(name))
+
     def test_entries_have_a_fixed_order_and_mode_and_the_commits_time(self):
         with zipfile.ZipFile(self.first[0]) as archive:
             entries = archive.infolist()
-        self.assertEqual([entry.filename for entry in entries], ["kestrin.exe", "README.txt"])
+        self.assertEqual([entry.filename for entry in entries], ENTRIES)
         self.assertEqual([entry.external_attr >> 16 for entry in entries],
-                         [0o100755, 0o100644])
+                         [0o100755, 0o100755, 0o100644, 0o100644])
         for entry in entries:
             self.assertEqual(entry.date_time, zip_time(commit_time()))
 
@@ -131,12 +203,13 @@ class ReproducibleReleaseWithLegacyUrl(unittest.TestCase):
             self.assertEqual({entry.date_time for entry in archive.infolist()},
                              {zip_time(epoch)})
 
-    def test_program_is_built_for_both_urls_and_the_note_says_which_windows_ask_which(self):
+    def test_programs_are_built_for_both_urls_and_the_note_says_which_windows_ask_which(self):
         with zipfile.ZipFile(self.first[0]) as archive:
-            program = archive.read("kestrin.exe")
+            programs = [archive.read(name) for name, *_ in EXES]
             note = archive.read("README.txt").decode("ascii")
-        self.assertIn(TLS_URL.encode("utf-16-le"), program)
-        self.assertIn(LEGACY_URL.encode("utf-16-le"), program)
+        for program in programs:
+            self.assertIn(TLS_URL.encode("utf-16-le"), program)
+            self.assertIn(LEGACY_URL.encode("utf-16-le"), program)
         asked = asked_urls(note)
         self.assertEqual(sorted(asked), sorted([TLS_URL, LEGACY_URL]))
         self.assertTrue(asked[TLS_URL].startswith("Windows 7 and later ask it over https"))

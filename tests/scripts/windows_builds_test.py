@@ -1,5 +1,6 @@
 """The test command's choice of Windows builds and its closing line, with a stand-in for
-CTest and for the probe that runs a 32-bit program."""
+CTest and for the probe that runs a 32-bit program; and the one build that run.sh and the
+bench run."""
 import os
 import pathlib
 import subprocess
@@ -86,6 +87,46 @@ class BuildChoice(unittest.TestCase):
         self.assertNotEqual(done.returncode, 0)
         self.assertIn("not '128'", done.stderr)
         self.assertEqual(made, [])
+
+
+PRESET_CHOICE = r'''
+set -euo pipefail
+source "$KESTRIN_ROOT/scripts/windows-builds.sh"
+machine_runs_32bit() { $RUNS_32BIT; }
+choose_windows_preset run "$KESTRIN_WINDOWS_ARCHES"
+echo "$windows_preset $(windows_build_width "$windows_preset")"
+echo "$windows_preset_why"
+'''
+
+
+def choose_preset(arches, runs_32bit):
+    env = dict(os.environ, KESTRIN_ROOT=str(ROOT), KESTRIN_WINDOWS_ARCHES=arches,
+               RUNS_32BIT=str(runs_32bit).lower())
+    return subprocess.run(["bash", "-c", PRESET_CHOICE], env=env, text=True,
+                          capture_output=True)
+
+
+class PresetChoice(unittest.TestCase):
+    def test_each_choice_picks_one_build_and_says_why(self):
+        # arches, runs 32-bit, preset and width, why
+        cases = [
+            ("auto", True, "run 32-bit", RUNS_32),
+            ("auto", False, "run64 64-bit", RUNS_NO_32),
+            ("both", True, "run 32-bit", RUNS_32),
+            ("both", False, "run64 64-bit", RUNS_NO_32),
+            ("32", False, "run 32-bit", f"KESTRIN_WINDOWS_ARCHES=32 ({RUNS_NO_32})"),
+            ("64", True, "run64 64-bit", f"KESTRIN_WINDOWS_ARCHES=64 ({RUNS_32})"),
+        ]
+        for arches, runs_32bit, preset, why in cases:
+            with self.subTest(arches=arches, runs_32bit=runs_32bit):
+                done = choose_preset(arches, runs_32bit)
+                self.assertEqual(done.returncode, 0, done.stderr)
+                self.assertEqual(done.stdout.splitlines(), [preset, why])
+
+    def test_an_unknown_choice_is_refused_by_name(self):
+        done = choose_preset("x86", True)
+        self.assertNotEqual(done.returncode, 0)
+        self.assertIn("not 'x86'", done.stderr)
 
 
 if __name__ == "__main__":
