@@ -26,53 +26,51 @@ wine_loader_for_machine() {
   if machine_runs_32bit; then echo /usr/bin/wine; else echo /usr/lib/wine/wine64; fi
 }
 
+# What this machine runs, as the lines that say why a build was chosen put it.
+machine_kind() {
+  if machine_runs_32bit; then echo "this machine runs 32-bit programs"
+  else echo "this machine runs no 32-bit programs"; fi
+}
+
+# Fails, naming MODE, unless it is one that KESTRIN_WINDOWS_ARCHES may hold.
+known_arches_mode() {
+  case $1 in auto | both | 32 | 64) return 0 ;; esac
+  echo "KESTRIN_WINDOWS_ARCHES must be 32, 64, both or auto, not '$1'" >&2
+  return 2
+}
+
 # Sets windows_run and windows_skipped, each a list of the presets "win" (32-bit) and
 # "win64", and windows_why, which says why. MODE is KESTRIN_WINDOWS_ARCHES: 32, 64, both,
 # or auto, which is both where the machine runs 32-bit programs and 64 elsewhere.
 choose_windows_builds() {
-  local mode=$1 runs_32bit=false machine="this machine runs no 32-bit programs"
-  if machine_runs_32bit; then runs_32bit=true machine="this machine runs 32-bit programs"; fi
+  local mode=$1 machine
+  known_arches_mode "$mode" || return
+  machine=$(machine_kind)
+  if [ "$mode" = auto ]; then
+    if machine_runs_32bit; then mode=both; else mode=64; fi
+  else
+    machine="KESTRIN_WINDOWS_ARCHES=$mode ($machine)"
+  fi
   case $mode in
-    auto)
-      if $runs_32bit; then
-        windows_run=(win win64) windows_skipped=()
-        windows_why="32-bit and 64-bit: $machine"
-      else
-        windows_run=(win64) windows_skipped=(win)
-        windows_why="64-bit only: $machine"
-      fi ;;
-    32) windows_run=(win) windows_skipped=(win64)
-        windows_why="32-bit only: KESTRIN_WINDOWS_ARCHES=32 ($machine)" ;;
-    64) windows_run=(win64) windows_skipped=(win)
-        windows_why="64-bit only: KESTRIN_WINDOWS_ARCHES=64 ($machine)" ;;
-    both) windows_run=(win win64) windows_skipped=()
-          windows_why="32-bit and 64-bit: KESTRIN_WINDOWS_ARCHES=both ($machine)" ;;
-    *) echo "KESTRIN_WINDOWS_ARCHES must be 32, 64, both or auto, not '$mode'" >&2
-       return 2 ;;
+    32) windows_run=(win) windows_skipped=(win64) windows_why="32-bit only: $machine" ;;
+    64) windows_run=(win64) windows_skipped=(win) windows_why="64-bit only: $machine" ;;
+    both) windows_run=(win win64) windows_skipped=() windows_why="32-bit and 64-bit: $machine" ;;
   esac
-}
-
-# The preset whose program runs on this machine for run.sh and the bench: the 32-bit
-# build where the machine can, else the 64-bit one. PRESET is the 32-bit preset's name.
-windows_preset_for_machine() {
-  if machine_runs_32bit; then echo "$1"; else echo "${1}64"; fi
 }
 
 # Sets windows_preset, the one build run.sh and the bench run, and windows_preset_why,
 # which says why. PRESET is the 32-bit preset's name; MODE is KESTRIN_WINDOWS_ARCHES: 32 or
-# 64 choose that build, both and auto the one windows_preset_for_machine names, since a
-# single run can only show one.
+# 64 choose that build; both and auto the 32-bit one where the machine runs 32-bit
+# programs, else the 64-bit one, since a single run can show only one.
 choose_windows_preset() {
-  local preset=$1 mode=$2 machine="this machine runs no 32-bit programs"
-  if machine_runs_32bit; then machine="this machine runs 32-bit programs"; fi
+  local preset=$1 mode=$2
+  known_arches_mode "$mode" || return
+  windows_preset_why=$(machine_kind)
   case $mode in
-    auto | both) windows_preset=$(windows_preset_for_machine "$preset")
-                 windows_preset_why=$machine ;;
-    32) windows_preset=$preset windows_preset_why="KESTRIN_WINDOWS_ARCHES=32 ($machine)" ;;
-    64) windows_preset=${preset}64 windows_preset_why="KESTRIN_WINDOWS_ARCHES=64 ($machine)" ;;
-    *) echo "KESTRIN_WINDOWS_ARCHES must be 32, 64, both or auto, not '$mode'" >&2
-       return 2 ;;
+    auto | both) if machine_runs_32bit; then mode=32; else mode=64; fi ;;
+    *) windows_preset_why="KESTRIN_WINDOWS_ARCHES=$mode ($windows_preset_why)" ;;
   esac
+  if [ "$mode" = 32 ]; then windows_preset=$preset; else windows_preset=${preset}64; fi
 }
 
 # "32-bit" or "64-bit": the width of PRESET's build, as the bench's rows name it.
