@@ -11,6 +11,8 @@ source "$(dirname "$0")/../../scripts/wine-session.sh"
 
 start() {
   local session=$1 port=$2 bin=$3 results=$4
+  # A run cut short never reached its stop; its Wine server would refuse to share the prefix.
+  [ ! -f "$session/env" ] || "$0" stop "$session" "$results" >/dev/null
   rm -f "$results"/*.bmp "$results"/*.png
   require_free_port "$port" "the reply server of the Windows tests"
   start_virtual_display
