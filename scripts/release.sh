@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds kestrin.exe in release mode for one lookup service and packs it for handing out:
 # dist/kestrin-VERSION-win32.zip, holding the program and a short note on what it is and
-# which service it asks, and dist/SHA256SUMS for that zip.
+# which service it asks, ipx.cgi's Debian package from scripts/package.sh, and
+# dist/SHA256SUMS for both.
 #   scripts/release.sh --url http[s]://HOST[:PORT]/cgi-bin/ipx.cgi
 #                      [--legacy-url http://HOST[:PORT]/cgi-bin/ipx.cgi]
 #                      [--build DIR] [--dist DIR] [--dry-run]
@@ -186,5 +187,9 @@ mkdir -p "$dist"
 write_note "$version" >"$build/README.txt"
 write_zip "$dist/$name.part" "$epoch" "$build/bin/kestrin.exe" 755 "$build/README.txt" 644
 mv "$dist/$name.part" "$dist/$name"
-(cd "$dist" && sha256sum "$name" >SHA256SUMS)
+# ipx.cgi's Debian package beside it, for the operator of the lookup service.
+deb=$("$here/package.sh" --out "$build/package")
+cp "$deb" "$dist/"
+(cd "$dist" && sha256sum "$name" "$(basename "$deb")" >SHA256SUMS)
 echo "$dist/$name"
+echo "$dist/$(basename "$deb")"
