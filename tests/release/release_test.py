@@ -1,6 +1,7 @@
 """scripts/release.sh: the zip it writes holds a kestrin.exe built for the URLs it was
-given and a note saying which Windows ask which URL, SHA256SUMS covers the zip, and the
-same commit gives the same zip from any build folder; a URL that Kestrin cannot ask is
+given and a note saying which Windows ask which URL, SHA256SUMS covers the zip and
+ipx.cgi's Debian package, and the same commit gives the same zip and package from any
+build folder; a URL that Kestrin cannot ask is
 refused before anything is built.
 
     release_test.py WORK_DIR
@@ -31,6 +32,8 @@ def project_version():
 
 
 ZIP_NAME = "kestrin-%s-win32.zip" % project_version()
+DEB_NAME = "ipx-cgi_%s_%s.deb" % (project_version(), subprocess.run(
+    ["dpkg", "--print-architecture"], capture_output=True, text=True, check=True).stdout.strip())
 
 
 def commit_time():
@@ -93,11 +96,13 @@ class ReleaseForOneService(unittest.TestCase):
         self.assertEqual(list(asked), [URL])
         self.assertTrue(asked[URL].startswith("Every Windows asks it over plain HTTP"))
 
-    def test_sha256sums_covers_the_zip(self):
-        with open(self.zip, "rb") as archive:
-            digest = hashlib.sha256(archive.read()).hexdigest()
+    def test_sha256sums_covers_the_zip_and_the_services_package(self):
+        lines = []
+        for name in (ZIP_NAME, DEB_NAME):
+            with open(os.path.join(os.path.dirname(self.zip), name), "rb") as released_file:
+                lines.append("%s  %s\n" % (hashlib.sha256(released_file.read()).hexdigest(), name))
         with open(self.sums, encoding="ascii") as sums:
-            self.assertEqual(sums.read(), "%s  %s\n" % (digest, ZIP_NAME))
+            self.assertEqual(sums.read(), "".join(lines))
 
 
 class ReproducibleReleaseWithLegacyUrl(unittest.TestCase):
