@@ -12,7 +12,7 @@ packages=(
   python3 python3-cryptography python3-pil curl lighttpd nginx apache2 libfcgi-dev libc-ares-dev
   spawn-fcgi dnsmasq wrk lighttpd-mod-openssl openssl
   clang libclang-rt-14-dev
-  systemd
+  systemd debhelper lintian dpkg-dev fakeroot
 )
 if machine_runs_32bit; then packages+=(wine32:i386); fi
 

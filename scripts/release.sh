@@ -2,8 +2,8 @@
 # Builds Kestrin in release mode for one lookup service and packs it for handing out:
 # dist/kestrin-VERSION-win32.zip, holding kestrin.exe (32-bit, for every Windows),
 # kestrin64.exe (for 64-bit Windows without the 32-bit subsystem), their SHA256SUMS and a
-# short note on what it is, which exe to use and which service it asks, and
-# dist/SHA256SUMS for that zip.
+# short note on what it is, which exe to use and which service it asks; ipx.cgi's Debian
+# package from scripts/package.sh; and dist/SHA256SUMS for both.
 #   scripts/release.sh --url http[s]://HOST[:PORT]/cgi-bin/ipx.cgi
 #                      [--legacy-url http://HOST[:PORT]/cgi-bin/ipx.cgi]
 #                      [--build DIR] [--dist DIR] [--dry-run]
@@ -215,5 +215,9 @@ gather_files "$files"
 write_zip "$dist/$name.part" "$epoch" "$files/kestrin.exe" 755 "$files/kestrin64.exe" 755 \
   "$files/SHA256SUMS" 644 "$files/README.txt" 644
 mv "$dist/$name.part" "$dist/$name"
-(cd "$dist" && sha256sum "$name" >SHA256SUMS)
+# ipx.cgi's Debian package beside it, for the operator of the lookup service.
+deb=$("$here/package.sh" --out "$build/package")
+cp "$deb" "$dist/"
+(cd "$dist" && sha256sum "$name" "$(basename "$deb")" >SHA256SUMS)
 echo "$dist/$name"
+echo "$dist/$(basename "$deb")"

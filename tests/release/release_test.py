@@ -1,8 +1,8 @@
 """scripts/release.sh: the zip it writes holds kestrin.exe and kestrin64.exe built for the
 URLs it was given, their checksums, and a note saying which exe to use and which Windows
-ask which URL; SHA256SUMS covers the zip, and the same commit gives the same zip and the
-same exes from any build folder; a URL that Kestrin cannot ask is refused before anything
-is built.
+ask which URL; SHA256SUMS covers the zip and ipx.cgi's Debian package, and the same commit
+gives the same zip, exes and package from any build folder; a URL that Kestrin cannot ask
+is refused before anything is built.
 
     release_test.py WORK_DIR
 """
@@ -41,6 +41,8 @@ WINE_DLL_FOLDERS = ["/usr/lib/i386-linux-gnu/wine/i386-windows",
 # name, PE machine, optional header magic, size limit, objdump
 EXES = [("kestrin.exe", 0x14C, 0x10B, 48 * 1024, "i686-w64-mingw32-objdump"),
         ("kestrin64.exe", 0x8664, 0x20B, 64 * 1024, "x86_64-w64-mingw32-objdump")]
+DEB_NAME = "ipx-cgi_%s_%s.deb" % (project_version(), subprocess.run(
+    ["dpkg", "--print-architecture"], capture_output=True, text=True, check=True).stdout.strip())
 
 
 def commit_time():
@@ -159,11 +161,13 @@ class ReleaseForOneService(unittest.TestCase):
         self.assertEqual(imported_dlls(EXES[1][4], self.unpacked("kestrin64.exe")),
                          imported_dlls(EXES[0][4], self.unpacked("kestrin.exe")))
 
-    def test_sha256sums_covers_the_zip(self):
-        with open(self.zip, "rb") as archive:
-            digest = hashlib.sha256(archive.read()).hexdigest()
+    def test_sha256sums_covers_the_zip_and_the_services_package(self):
+        lines = []
+        for name in (ZIP_NAME, DEB_NAME):
+            with open(os.path.join(os.path.dirname(self.zip), name), "rb") as released_file:
+                lines.append("%s  %s\n" % (hashlib.sha256(released_file.read()).hexdigest(), name))
         with open(self.sums, encoding="ascii") as sums:
-            self.assertEqual(sums.read(), "%s  %s\n" % (digest, ZIP_NAME))
+            self.assertEqual(sums.read(), "".join(lines))
 
 
 class ReproducibleReleaseWithLegacyUrl(unittest.TestCase):

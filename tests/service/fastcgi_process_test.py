@@ -140,6 +140,49 @@ class FastCgiProcess(unittest.TestCase):
         self.assertEqual(status, 0)
         self.assertEqual(sorted(replies), [answer("192.0.2.%d" % i) for i in (1, 2)])
 
+    def test_a_stop_leaves_the_socket_and_its_waiting_callers_to_the_next_process(self):
+        # As systemd restarts a socket-activated service: it keeps the listening socket and
+        # hands the same one to the next process.
+        dns = SilentDns(self)
+        folder = tempfile.mkdtemp(dir=WORK_PARENT)
+        self.addCleanup(os.rmdir, folder)
+        path = os.path.join(folder, "ipx.socket")
+        listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.addCleanup(listener.close)
+        listener.bind(path)
+        self.addCleanup(os.unlink, path)
+        listener.listen(64)
+        settings = {"IPX_DNS_SERVER": dns.endpoint, "IPX_WORKERS": "1", "PATH": "/usr/bin:/bin"}
+
+        def start():
+            process = subprocess.Popen([IPX_CGI], stdin=listener, env=settings)
+            # Clean-ups run last first: killed, then waited for.
+            self.addCleanup(process.wait)
+            self.addCleanup(lambda: process.poll() is None and process.kill())
+            return process
+
+        replies = {}
+
+        def ask(address):
+            replies[address] = fastcgi_client.ask(path, get(address), timeout=PATIENCE)
+
+        first = start()
+        callers = [threading.Thread(target=ask, args=(address,))
+                   for address in ("192.0.2.1", "198.51.100.1")]
+        callers[0].start()
+        dns.wait_for_questions(1)
+        # The second caller waits behind the only worker, whose request DNS holds.
+        callers[1].start()
+        first.send_signal(signal.SIGTERM)
+        self.assertEqual(first.wait(timeout=PATIENCE), 0)
+        start()
+        # A caller that comes after the stop reaches the next process too.
+        ask("203.0.113.1")
+        for caller in callers:
+            caller.join()
+        self.assertEqual(replies, {address: answer(address) for address in replies})
+        self.assertEqual(len(replies), 3)
+
     def test_with_one_worker_two_callers_are_answered_one_after_the_other(self):
         # The second caller's request waits for the only worker, then for its own lookup.
         dns = SilentDns(self)

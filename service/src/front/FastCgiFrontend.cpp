@@ -6,10 +6,14 @@
 
 #include <fastcgi.h>
 #include <fcgiapp.h>
+#include <poll.h>
 #include <pthread.h>
-#include <sys/socket.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
+#include <cstdint>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -78,18 +82,43 @@ private:
     FCGX_Request request_{};
 };
 
+// Readable once the process is asked to stop, and from then on for every worker. The
+// listening socket itself stays as it is: under systemd's socket activation it is shared
+// with systemd, which hands it, with the connections still waiting in it, to the next
+// process.
+class StopEvent {
+public:
+    StopEvent() : fd_(eventfd(0, EFD_CLOEXEC)) {
+        if (fd_ < 0) {
+            throw std::runtime_error("cannot set up the stop event");
+        }
+    }
+    ~StopEvent() { close(fd_); }
+    StopEvent(const StopEvent&) = delete;
+    StopEvent& operator=(const StopEvent&) = delete;
+
+    void Raise() const {
+        const std::uint64_t one = 1;
+        while (write(fd_, &one, sizeof one) < 0 && errno == EINTR) {
+        }
+    }
+
+    // Waits for a connection to accept or the stop, and tells which came; a listening
+    // socket that fails counts as a connection, so that accept() reports why.
+    bool ConnectionBeforeStop() const {
+        std::array<pollfd, 2> waited{{{FCGI_LISTENSOCK_FILENO, POLLIN, 0}, {fd_, POLLIN, 0}}};
+        while (poll(waited.data(), waited.size(), -1) < 0 && errno == EINTR) {
+        }
+        return waited[1].revents == 0;
+    }
+
+private:
+    int fd_;
+};
+
 // libfcgi's own threaded example takes turns at accept(); the rest of a request is the
 // worker's alone.
 std::mutex acceptMutex;
-// Held while the process stops, so that a worker whose accept() failed sees the stop
-// whichever of its two steps woke it.
-std::mutex stopMutex;
-bool stopping = false;
-
-bool Stopping() {
-    const std::lock_guard lock(stopMutex);
-    return stopping;
-}
 
 [[noreturn]] void StopAfterFailedAccept(int status) {
     ReportError(std::string("accepting a FastCGI request failed: ") +
@@ -99,16 +128,16 @@ bool Stopping() {
 }
 
 // Returns once the process is asked to stop.
-void Work(const Responder& respond) {
+void Work(const Responder& respond, const StopEvent& stop) {
     FastCgiRequest request;
     while (true) {
         int status = 0;
         {
             const std::lock_guard lock(acceptMutex);
+            if (!stop.ConnectionBeforeStop()) {
+                return;
+            }
             status = request.Accept();
-        }
-        if (status != 0 && Stopping()) {
-            return;
         }
         if (status != 0) {
             StopAfterFailedAccept(status);
@@ -131,13 +160,10 @@ sigset_t StopSignals() {
     return signals;
 }
 
-// Shutting the listening socket down wakes every accept() with an error.
-void StopOnSignal(sigset_t signals) {
+void StopOnSignal(sigset_t signals, const StopEvent& stop) {
     int received = 0;
     sigwait(&signals, &received);
-    const std::lock_guard lock(stopMutex);
-    stopping = true;
-    shutdown(FCGI_LISTENSOCK_FILENO, SHUT_RD);
+    stop.Raise();
 }
 
 }  // namespace
@@ -146,14 +172,17 @@ int ServeFastCgiRequests(std::vector<Responder> responders) {
     if (responders.empty() || FCGX_Init() != 0) {
         throw std::runtime_error("cannot set up FastCGI");
     }
+    // Lives as long as the process: the signal thread may still be on its way out of
+    // Raise() when the workers have seen the stop and this returns.
+    static const StopEvent stop;
     const sigset_t signals = StopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::thread(StopOnSignal, signals).detach();
+    std::thread(StopOnSignal, signals, std::cref(stop)).detach();
     std::vector<std::thread> others;
     for (std::size_t i = 1; i < responders.size(); ++i) {
-        others.emplace_back(Work, std::cref(responders[i]));
+        others.emplace_back(Work, std::cref(responders[i]), std::cref(stop));
     }
-    Work(responders.front());
+    Work(responders.front(), stop);
     for (std::thread& other : others) {
         other.join();
     }

@@ -15,7 +15,7 @@ using Responder = std::function<std::string(const Request&)>;
 
 // Runs one worker thread for each responder, which only that thread calls. On SIGTERM,
 // SIGUSR1 or SIGINT the workers take no more requests, answer the ones they hold, and it
-// returns EXIT_SUCCESS. When accepting a request fails otherwise, it reports why and ends
+// returns EXIT_SUCCESS; connections not yet taken stay in the socket for the next process. When accepting a request fails otherwise, it reports why and ends
 // the process with EXIT_FAILURE, so that whatever started it starts it again.
 int ServeFastCgiRequests(std::vector<Responder> responders);
 

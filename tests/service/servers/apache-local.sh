@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Serves ipx.cgi from a throwaway Apache httpd on loopback, for tests and benchmarks, with
-# the shipped conf/ files: ipx.cgi as CGI (mod_cgid), or as FastCGI under spawn-fcgi
+# the shipped conf/ files: ipx.cgi as CGI (mod_cgid), or as FastCGI under socket activation
 # (mod_proxy_fcgi). Nothing of the system's Apache set-up is used.
 #   apache-local.sh start DIR PORT MODE IPX_CGI_PATH   MODE: cgi or fastcgi
 #   apache-local.sh stop DIR
@@ -98,8 +98,9 @@ write_main_config() {
 write_ipx_config() {
     local dir=$1 mode=$2 program=$3
     if [ "$mode" = cgi ]; then
-        conf_copy apache-cgi.conf /usr/local/lib/ipx/ipx.cgi "$program" \
-            /usr/local/lib/ipx "$(dirname "$program")"
+        conf_copy apache-cgi.conf /usr/lib/cgi-bin/ipx.cgi "$program" \
+            /usr/lib/cgi-bin "$(dirname "$program")" \
+            '<Files "ipx.cgi">' "<Files \"$(basename "$program")\">"
         set_environment
     else
         conf_copy apache-fastcgi.conf /run/ipx/ipx.socket "$(responder_socket "$dir")"

@@ -1,24 +1,25 @@
 # Sourced by nginx-local.sh and apache-local.sh: ipx.cgi as a FastCGI responder on
-# DIR/run/ipx.socket, started by the spawn-fcgi command of conf/ipx-fastcgi.service with
-# only the socket's and the program's paths changed, with the unit's Environment=
-# settings, and, started by root, as www-data for the unit's own user in group www-data,
-# DIR/run standing for its RuntimeDirectory. Its pid file is DIR/ipx.pid, its standard
-# error (what the journal would keep) DIR/ipx.log.
+# DIR/run/ipx.socket, as conf/ipx-fastcgi.socket and conf/ipx-fastcgi.service start it:
+# systemd-socket-activate makes the socket, with the socket unit's group and mode, and
+# hands it to the unit's ExecStart as standard input, with only the socket's and the
+# program's paths changed and with the unit's Environment= settings; started by root, as
+# www-data for the unit's own user. Its pid file is DIR/ipx.pid, its standard error (what
+# the journal would keep) DIR/ipx.log.
 
 source "$(dirname "${BASH_SOURCE[0]}")/conf-copy.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/pid-file.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/workers.sh"
 
 unit=$conf_dir/ipx-fastcgi.service
+socket_unit=$conf_dir/ipx-fastcgi.socket
 
-# The unit's ExecStart, its continued lines joined.
-unit_command() {
-    awk '/^ExecStart=/ { sub(/^ExecStart=/, ""); found = 1 }
-         found { if (sub(/\\$/, "")) printf "%s", $0; else { print; exit } }' "$unit"
+# unit_setting FILE NAME: the value of NAME= in FILE; fails when there is none.
+unit_setting() {
+    sed -n "s/^$2=//p" "$1" | grep .
 }
 
-# The unit's Environment= settings, then the IPX_ settings set here, as NAME=value words
-# for env, which lets the later of two equal names win.
+# The unit's Environment= settings, then the IPX_ settings set here, as NAME=value words;
+# of two equal names, the later wins.
 ipx_settings() {
     local name
     sed -n 's/^Environment=//p' "$unit" | tr '\n' '\0'
@@ -39,30 +40,26 @@ responder_socket() {
 }
 
 start_responder() {
-    local dir=$1 program=$2 word words=() command=() settings=() user=()
-    read -ra words < <(unit_command)
-    # -n makes spawn-fcgi exec ipx.cgi in place, so the pid taken here is ipx.cgi's.
-    for word in -n /run/ipx/ipx.socket /usr/local/lib/ipx/ipx.cgi; do
-        [[ " ${words[*]} " == *" $word "* ]] \
-            || { echo "ipx-fastcgi.service no longer runs spawn-fcgi with $word" >&2; return 1; }
-    done
-    grep -qx 'Group=www-data' "$unit" \
-        || { echo "ipx-fastcgi.service no longer runs in group www-data" >&2; return 1; }
-    for word in "${words[@]}"; do
-        case $word in
-            /run/ipx/ipx.socket) command+=("$(responder_socket "$dir")") ;;
-            /usr/local/lib/ipx/ipx.cgi) command+=("$program") ;;
-            *) command+=("$word") ;;
-        esac
-    done
-    mapfile -d '' settings < <(ipx_settings)
+    local dir=$1 program=$2 settings=() user=() socket
+    socket=$(responder_socket "$dir")
+    [ "$(unit_setting "$socket_unit" ListenStream)" = /run/ipx/ipx.socket ] \
+        && [ "$(unit_setting "$unit" ExecStart)" = /usr/lib/cgi-bin/ipx.cgi ] \
+        && [ "$(unit_setting "$unit" StandardInput)" = socket ] \
+        || { echo "ipx-fastcgi.service no longer takes /run/ipx/ipx.socket as its input" >&2; return 1; }
+    # systemd-socket-activate passes on only what -E names, as systemd does Environment=.
+    mapfile -d '' settings < <(ipx_settings | xargs -0 -n 1 printf -- '-E\0%s\0')
     mapfile -d '' user < <(as_unit_user)
     mkdir -p "$dir/run"
-    rm -f "$(responder_socket "$dir")"
+    rm -f "$socket"
     started_by_root && chown www-data:www-data "$dir/run"
-    env -i "${settings[@]}" "${user[@]}" "${command[@]}" </dev/null >>"$dir/ipx.log" 2>&1 &
+    # systemd-socket-activate becomes ipx.cgi at the first request, so the pid is ipx.cgi's.
+    env -i "${user[@]}" systemd-socket-activate --inetd -l "$socket" "${settings[@]}" \
+        -- "$program" </dev/null >>"$dir/ipx.log" 2>&1 &
     echo $! >"$dir/ipx.pid"
-    wait_until "spawn-fcgi made no socket; see $dir/ipx.log" test -S "$(responder_socket "$dir")"
+    wait_until "systemd-socket-activate made no socket; see $dir/ipx.log" test -S "$socket"
+    chmod "$(unit_setting "$socket_unit" SocketMode)" "$socket"
+    started_by_root && chgrp "$(unit_setting "$socket_unit" SocketGroup)" "$socket"
+    return 0
 }
 
 stop_responder() {

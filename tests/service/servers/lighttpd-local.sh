@@ -59,14 +59,14 @@ ipx_config() {
     local dir=$1 mode=$2 program=$3 environment
     environment=$(passed_environment)
     if [ "$mode" = cgi ]; then
-        conf_copy lighttpd-cgi.conf /usr/local/lib/ipx/ipx.cgi "$program"
+        conf_copy lighttpd-cgi.conf /usr/lib/cgi-bin/ipx.cgi "$program"
         echo "server.modules += ( \"mod_setenv\" )"
         echo "setenv.set-environment = ( $environment )"
     else
         local workers=()
         [ -n "${IPX_WORKERS+set}" ] && workers=('"IPX_WORKERS" => "64"' '')
         conf_copy lighttpd-fastcgi.conf /run/lighttpd/ipx.socket "$dir/ipx.socket" \
-            /usr/local/lib/ipx/ipx.cgi "$program" "${workers[@]}" \
+            /usr/lib/cgi-bin/ipx.cgi "$program" "${workers[@]}" \
             '"bin-environment" => ( ' "\"bin-environment\" => ( $environment${environment:+, }"
     fi
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Serves ipx.cgi from a throwaway nginx on loopback, for tests and benchmarks, with the
-# shipped conf/ files: ipx.cgi as FastCGI under spawn-fcgi, or nginx as a load balancer in
-# front of other local servers. Nothing of the system's nginx set-up is used.
+# shipped conf/ files: ipx.cgi as FastCGI under socket activation, or nginx as a load
+# balancer in front of other local servers. Nothing of the system's nginx set-up is used.
 #   nginx-local.sh start DIR PORT fastcgi IPX_CGI_PATH
 #   nginx-local.sh start DIR PORT balancer BACKEND_PORT BACKEND_PORT
 #   nginx-local.sh stop DIR
