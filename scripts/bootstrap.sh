@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64
   xvfb xdotool x11-utils imagemagick
   python3 python3-cryptography python3-pil curl lighttpd nginx apache2 libfcgi-dev libc-ares-dev
-  spawn-fcgi dnsmasq wrk lighttpd-mod-openssl openssl
+  dnsmasq wrk lighttpd-mod-openssl openssl
   clang libclang-rt-14-dev
   systemd debhelper lintian dpkg-dev fakeroot
 )

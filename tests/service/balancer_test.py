@@ -1,5 +1,5 @@
 """nginx as a load balancer (conf/nginx-balancer.conf) in front of two ipx.cgi servers
-(nginx and spawn-fcgi as shipped), all on loopback, checked over raw HTTP.
+(nginx and socket-activated ipx.cgi as shipped), all on loopback, checked over raw HTTP.
 
     balancer_test.py IPX_CGI_PATH WORK_PARENT_DIR [tls]
 

@@ -1,4 +1,4 @@
-"""ipx.cgi as a FastCGI responder on its own, as spawn-fcgi or lighttpd leave it: the
+"""ipx.cgi as a FastCGI responder on its own, as systemd's socket activation or lighttpd leave it: the
 listening socket as standard input.
 
     fastcgi_process_test.py IPX_CGI_PATH WORK_PARENT_DIR

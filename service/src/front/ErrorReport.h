@@ -7,7 +7,7 @@ namespace ipx {
 
 // Writes "ipx.cgi: MESSAGE" to standard error, which systemd's journal and Apache's error
 // log keep; and to syslog too unless standard error is the journal, since a web server
-// that runs in the background, as lighttpd and spawn-fcgi do without systemd, sends its
+// that runs in the background, as lighttpd does without systemd, sends its
 // programs' standard error nowhere.
 void ReportError(std::string_view message);
 
