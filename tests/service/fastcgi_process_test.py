@@ -1,5 +1,5 @@
-"""ipx.cgi as a FastCGI responder on its own, as systemd's socket activation or lighttpd leave it: the
-listening socket as standard input.
+"""ipx.cgi as a FastCGI responder on its own, as systemd's socket activation or lighttpd
+leave it: the listening socket as standard input.
 
     fastcgi_process_test.py IPX_CGI_PATH WORK_PARENT_DIR
 """
