@@ -108,12 +108,16 @@ wine "$bin/kestrin-bench.exe" --hang-cycles "$hang_cycles" | tr -d '\r' >"$resul
 # Exit, while the reply server answers start-up's lookups: first with the unmanaged windows
 # of every other row and of the tests, then as Wine is by default, its windows managed with
 # no window manager to answer, where it waits about 2 s for each window it unmaps.
+# Explorer, which owns the tray's window, reads the setting only as it starts, and the one
+# running now started before the prefix was set: Wine is started afresh for each.
+exit_runs() {
+  wineserver -k
+  wine "$bin/kestrin-bench.exe" --exit-runs "$runs" | tr -d '\r' >"$results/$1"
+}
 echo "== kestrin-bench --exit-runs $runs, unmanaged and then managed windows" >&2
-wine "$bin/kestrin-bench.exe" --exit-runs "$runs" | tr -d '\r' >"$results/exit.txt"
+exit_runs exit.txt
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f >/dev/null 2>&1
-# Explorer's own windows, the tray's among them, take the setting only when it starts again.
-wineserver -k
-wine "$bin/kestrin-bench.exe" --exit-runs "$runs" | tr -d '\r' >"$results/exit-managed.txt"
+exit_runs exit-managed.txt
 use_unmanaged_windows
 kill "$reply_pid" 2>/dev/null || true
 wait "$reply_pid" 2>/dev/null || true
