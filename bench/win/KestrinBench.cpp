@@ -3,9 +3,11 @@
 //   kestrin-bench [--runs N] [--cycles N] [--timed N] [--idle-seconds N]
 //   kestrin-bench --hang-cycles N
 //   kestrin-bench --tls-cycles N --http-url URL --https-url URL
+//   kestrin-bench --exit-runs N
 // The second form measures only how long the window goes unanswered while the service
 // hangs; the tests' reply server must then serve the lookup URL. The third times the
 // program's own lookup cycle in this process over each URL, the same service behind both.
+// The fourth times how long Kestrin and the exit baseline take to end on WM_CLOSE.
 // Times are in milliseconds, sizes in bytes. Nothing here judges a result.
 
 #include <windows.h>
@@ -50,6 +52,8 @@ using kestrin::test::TempFolder;
 constexpr ProgramFile kBareWindow{L"bare-window.exe", L"KestrinBench.BareWindow"};
 // A lookup cycle's work and no more, driven through its button as Kestrin is.
 constexpr ProgramFile kSameWork{L"same-work-lookup.exe", L"KestrinBench.SameWorkLookup"};
+// What a tray program that asks the network sets up and undoes: the exit baseline.
+constexpr ProgramFile kTrayLookup{L"tray-lookup.exe", L"KestrinBench.TrayLookup"};
 // The window is polled every millisecond, so start-up is timed to about that.
 constexpr DWORD kShowTimeoutMs = 30000;
 constexpr DWORD kShowPollMs = 1;
@@ -61,6 +65,7 @@ struct Options {
     int idleSeconds = 300;
     int hangCycles = 0;
     int tlsCycles = 0;
+    int exitRuns = 0;
     std::wstring httpUrl;
     std::wstring httpsUrl;
 };
@@ -229,6 +234,44 @@ bool MeasureStartUp(const Options& options, const TempFolder& temp) {
     PrintSamples("startup.bare_ms", bare);
     PrintSamples("startup.get_ms", get);
     return true;
+}
+
+// From WM_CLOSE posted to a program's shown window to the end of its process, or a
+// negative number when it did not show or did not end. Posted as the tests' harness and
+// a user's close alike deliver it; a second after showing, so that start-up is over.
+double TimedExit(const ProgramFile& program, bool (*ready)(const KestrinProcess&),
+                 const TempFolder& temp) {
+    constexpr DWORD kSettleMs = 1000;
+    constexpr DWORD kExitTimeoutMs = 30000;
+    KestrinProcess p(program, temp.path());
+    if (!p.WaitUntilShown(ready, kShowTimeoutMs, kShowPollMs)) return -1;
+    Sleep(kSettleMs);
+    const double start = NowMs();
+    PostMessageW(p.window(), WM_CLOSE, 0, 0);
+    return p.WaitForExit(kExitTimeoutMs) ? NowMs() - start : -1;
+}
+
+// Kestrin's exit against the exit baseline's, interleaved, one untimed round first. Both
+// ask the lookup URL as they start, so something must answer it.
+int RunExit(const Options& options) {
+    const TempFolder temp(L"kestrin-bench");
+    std::vector<double> kestrin, baseline;
+    for (int run = -1; run < options.exitRuns; ++run) {
+        const double k = TimedExit(kKestrinExe, BoxesFilled, temp);
+        const double b = TimedExit(kTrayLookup, AlwaysReady, temp);
+        if (k < 0 || b < 0) {
+            std::fputs(k < 0 ? "kestrin.exe did not show or end\n"
+                             : "tray-lookup.exe did not show or end\n",
+                       stderr);
+            return 1;
+        }
+        if (run < 0) continue;
+        kestrin.push_back(k);
+        baseline.push_back(b);
+    }
+    PrintSamples("exit.kestrin_ms", kestrin);
+    PrintSamples("exit.tray_lookup_ms", baseline);
+    return 0;
 }
 
 // From a resume message, as Windows sends it on waking, to both boxes filled again: the
@@ -563,6 +606,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
         else if (name == L"--idle-seconds") options.idleSeconds = value;
         else if (name == L"--hang-cycles") options.hangCycles = value;
         else if (name == L"--tls-cycles") options.tlsCycles = value;
+        else if (name == L"--exit-runs") options.exitRuns = value;
         else return false;
     }
     const bool urlsGiven = !options.httpUrl.empty() && !options.httpsUrl.empty();
@@ -576,12 +620,14 @@ int wmain(int argc, wchar_t** argv) {
     if (!ParseOptions(argc, argv, options)) {
         std::fputs("usage: kestrin-bench [--runs N] [--cycles N] [--timed N] [--idle-seconds N]\n"
                    "       kestrin-bench --hang-cycles N\n"
-                   "       kestrin-bench --tls-cycles N --http-url URL --https-url URL\n",
+                   "       kestrin-bench --tls-cycles N --http-url URL --https-url URL\n"
+                   "       kestrin-bench --exit-runs N\n",
                    stderr);
         return 2;
     }
     const int status = options.tlsCycles > 0    ? RunTls(options)
                        : options.hangCycles > 0 ? RunHang(options)
+                       : options.exitRuns > 0   ? RunExit(options)
                                                 : Run(options);
     std::fflush(stdout);
     return status;
