@@ -1,5 +1,6 @@
 """Just enough of the FastCGI protocol to ask a responder one request the way a web server
 does, on a connection of its own."""
+import os
 import socket
 import struct
 import threading
@@ -79,3 +80,14 @@ def ask(socket_path, params, timeout=10, body=b""):
     output, connection = ask_and_keep_open(socket_path, params, timeout, body)
     connection.close()
     return output
+
+
+def held_listener(test, path, backlog):
+    """A listening Unix socket at PATH, closed and removed as TEST ends: the socket that
+    systemd holds for a socket-activated service and hands to each process it starts."""
+    listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    test.addCleanup(listener.close)
+    listener.bind(path)
+    test.addCleanup(os.unlink, path)
+    listener.listen(backlog)
+    return listener

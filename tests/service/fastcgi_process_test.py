@@ -147,11 +147,7 @@ class FastCgiProcess(unittest.TestCase):
         folder = tempfile.mkdtemp(dir=WORK_PARENT)
         self.addCleanup(os.rmdir, folder)
         path = os.path.join(folder, "ipx.socket")
-        listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.addCleanup(listener.close)
-        listener.bind(path)
-        self.addCleanup(os.unlink, path)
-        listener.listen(64)
+        listener = fastcgi_client.held_listener(self, path, 64)
         settings = {"IPX_DNS_SERVER": dns.endpoint, "IPX_WORKERS": "1", "PATH": "/usr/bin:/bin"}
 
         def start():

@@ -8,13 +8,13 @@ package's snippet, also through a restart that keeps the socket.
 import os
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
 import threading
 import unittest
 
+from fastcgi_client import held_listener
 from http_client import ask
 from local_server import free_port
 from systemd_unit_test import verify
@@ -146,11 +146,7 @@ class Package(unittest.TestCase):
     def test_no_request_is_lost_while_ipx_cgi_starts_again_on_the_same_socket(self):
         # The test holds the socket as systemd does, and hands it to each new process.
         path = os.path.join(WORK, "held.socket")
-        listener = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.addCleanup(listener.close)
-        listener.bind(path)
-        self.addCleanup(os.unlink, path)
-        listener.listen(128)
+        listener = held_listener(self, path, 128)
         open_to_web_server(path)
         environment = {"IPX_DNS_SERVER": CLOSED_DNS, "PATH": "/usr/bin:/bin"}
 
