@@ -50,6 +50,10 @@ protected:
         MovePointerTo(start);
         Press(button);
         WaitUntilTakenIn();
+        // The move loop takes its starting point as it begins, which Wine may do after
+        // the answers above; moves before that would be lost. Where the press starts no
+        // loop, the wait only ends.
+        WaitFor([&] { return InMoveLoop(); }, 500);
         for (int step = 1; step <= 4; ++step) {
             MovePointerTo({start.x + dx * step / 4, start.y + dy * step / 4});
             WaitUntilTakenIn();
@@ -64,15 +68,16 @@ protected:
         Send(WM_NULL);
         Send(WM_NULL);
     }
-    // Until the program has answered after the last input and runs no move loop.
-    void WaitUntilSettled() const {
-        Send(WM_NULL);
+    bool InMoveLoop() const {
         GUITHREADINFO state{};
         state.cbSize = sizeof state;
         const DWORD thread = GetWindowThreadProcessId(Main(), nullptr);
-        ASSERT_TRUE(WaitFor([&] {
-            return GetGUIThreadInfo(thread, &state) && (state.flags & GUI_INMOVESIZE) == 0;
-        }));
+        return GetGUIThreadInfo(thread, &state) && (state.flags & GUI_INMOVESIZE) != 0;
+    }
+    // Until the program has answered after the last input and runs no move loop.
+    void WaitUntilSettled() const {
+        Send(WM_NULL);
+        ASSERT_TRUE(WaitFor([&] { return !InMoveLoop(); }));
         Send(WM_NULL);
     }
 
