@@ -123,6 +123,7 @@ class State:
     log = []
     chooser = random.Random(0)
     down_for = threading.Event()
+    went_down = threading.Event()
     down_ms = 0
 
 
@@ -237,8 +238,12 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(200, "".join(n + "\n" for n in names).encode())
         elif path.startswith("/control/down/"):
             State.down_ms = int(path[len("/control/down/"):])
-            self.send_body(200, b"ok")
+            # Answered only once the listener is closed, so that the caller's next request
+            # surely finds the service gone.
+            State.went_down.clear()
             State.down_for.set()
+            State.went_down.wait()
+            self.send_body(200, b"ok")
         elif path == "/control/count":
             with State.lock:
                 count = State.count
@@ -356,6 +361,7 @@ def main():
         State.down_for.clear()
         server.shutdown()
         server.server_close()
+        State.went_down.set()
         time.sleep(State.down_ms / 1000)
 
 
