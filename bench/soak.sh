@@ -15,10 +15,7 @@ source scripts/windows-builds.sh
 choose_windows_preset win "${KESTRIN_WINDOWS_ARCHES:-auto}"
 preset=$windows_preset
 echo "soak of the $(windows_build_width "$preset") build (preset $preset): $windows_preset_why" >&2
-options=()
-if [ -n "${KESTRIN_TEST_PORT:-}" ]; then
-  options=(-DKESTRIN_LOOKUP_URL="http://127.0.0.1:$KESTRIN_TEST_PORT/cgi-bin/ipx.cgi")
-fi
+mapfile -t options < <(test_port_options)
 build_preset "$preset" "${options[@]}"
 started=$(date +%s)
 KESTRIN_SOAK_CYCLES=$cycles ctest --preset "$preset" -R '^win\.Soak$' --timeout 36000 \

@@ -22,3 +22,10 @@ build_preset() {
   fi >"$logs/$preset.build.log" 2>&1 \
     || { grep -E -B2 -A8 'error|FAILED' "$logs/$preset.build.log" | head -n 80 >&2; return 1; }
 }
+
+# The configure option that points a Windows test build at the reply server on
+# KESTRIN_TEST_PORT, one per line; nothing when it is unset.
+test_port_options() {
+  [ -z "${KESTRIN_TEST_PORT:-}" ] ||
+    echo "-DKESTRIN_LOOKUP_URL=http://127.0.0.1:$KESTRIN_TEST_PORT/cgi-bin/ipx.cgi"
+}

@@ -18,10 +18,7 @@ source scripts/test-counts.sh
 choose_windows_builds "${KESTRIN_WINDOWS_ARCHES:-auto}"
 echo "windows builds under Wine: $windows_why"
 
-win_options=()
-if [ -n "${KESTRIN_TEST_PORT:-}" ]; then
-  win_options=(-DKESTRIN_LOOKUP_URL="http://127.0.0.1:$KESTRIN_TEST_PORT/cgi-bin/ipx.cgi")
-fi
+mapfile -t win_options < <(test_port_options)
 echo "== building"
 build_preset native
 build_preset sanitize
