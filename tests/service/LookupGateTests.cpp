@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <initializer_list>
 #include <list>
 #include <stdexcept>
@@ -43,7 +45,7 @@ TEST(NetworkPrefixTest, GroupsWideNetworksIpv4By16AndIpv6By48) {
 class LookupGateTest : public testing::Test {
 protected:
     LookupGate MakeGate(LookupLimits limits) {
-        return LookupGate(limits, 60s, 600s, [this] { return now_; });
+        return LookupGate(limits, GateTimes{60s, 600s, 450ms}, [this] { return now_; });
     }
 
     // Each caller a lookup that ran out of time.
@@ -70,7 +72,7 @@ protected:
 };
 
 TEST_F(LookupGateTest, BoundsLookupsAtOncePerNetworkAndInAll) {
-    LookupGate gate = MakeGate(LookupLimits{2, 3, 3, 3});
+    LookupGate gate = MakeGate(LookupLimits{2, 3, 3, 3, 3, 3});
     std::list<LookupGate::Pass> passes;
     passes.push_back(*gate.Enter(At("192.0.2.1")));
     passes.push_back(*gate.Enter(At("192.0.2.2")));
@@ -88,7 +90,7 @@ TEST_F(LookupGateTest, BoundsLookupsAtOncePerNetworkAndInAll) {
 }
 
 TEST_F(LookupGateTest, AMovedPassLeavesOnce) {
-    LookupGate gate = MakeGate(LookupLimits{1, 1, 1, 1});
+    LookupGate gate = MakeGate(LookupLimits{1, 1, 1, 1, 1, 1});
     {
         std::optional<LookupGate::Pass> first = gate.Enter(At("192.0.2.1"));
         LookupGate::Pass moved = std::move(*first);
@@ -99,7 +101,7 @@ TEST_F(LookupGateTest, AMovedPassLeavesOnce) {
 }
 
 TEST_F(LookupGateTest, KeepsASlowNetworkOutForItsMemoryOnly) {
-    LookupGate gate = MakeGate(LookupLimits{2, 8, 8, 8});
+    LookupGate gate = MakeGate(LookupLimits{2, 8, 8, 8, 8, 8});
     TimeOut(gate, {"192.0.2.1", "192.0.2.2", "192.0.2.3"});
     TimeOut(gate, {"2001:db8:0:1::1", "2001:db8:0:1::2", "2001:db8:0:1::3"});
     gate.Enter(At("198.51.100.1"));  // ends without being slow
@@ -116,7 +118,7 @@ TEST_F(LookupGateTest, KeepsASlowNetworkOutForItsMemoryOnly) {
 }
 
 TEST_F(LookupGateTest, RemembersAsManySlowNetworksAsLookupsCanFindInItsMemory) {
-    LookupGate gate = MakeGate(LookupLimits{2, 8, 8, 8});
+    LookupGate gate = MakeGate(LookupLimits{2, 8, 8, 8, 8, 8});
     for (int network = 0; network < 4096; ++network) {
         const std::string prefix =
             "10." + std::to_string(network / 256) + "." + std::to_string(network % 256) + ".";
@@ -158,7 +160,7 @@ TEST_F(LookupGateTest, ABurstOfNewNetworksLeavesTheLookupsOfNetworksWhoseDnsAnsw
 }
 
 TEST_F(LookupGateTest, AnsweredNetworksShareHalfTheLookupsWhileNewOnesHoldTheirShare) {
-    LookupGate gate = MakeGate(LookupLimits{2, 48, 12, 6});
+    LookupGate gate = MakeGate(LookupLimitsFor(64));
     std::vector<std::string> answered;
     for (int network = 0; network < 30; ++network) {
         answered.push_back("198." + std::to_string(network) + ".100.1");
@@ -180,7 +182,7 @@ TEST_F(LookupGateTest, AnsweredNetworksShareHalfTheLookupsWhileNewOnesHoldTheirS
 }
 
 TEST_F(LookupGateTest, LimitsTheNewNetworksOfOne16Or48) {
-    LookupGate gate = MakeGate(LookupLimits{2, 48, 12, 6});
+    LookupGate gate = MakeGate(LookupLimitsFor(64));
     std::list<LookupGate::Pass> passes;
     EXPECT_EQ(LetIn(gate, {"203.0.200.1"}, passes), 1);
     passes.clear();  // answered: trusted from now on
@@ -199,7 +201,7 @@ TEST_F(LookupGateTest, LimitsTheNewNetworksOfOne16Or48) {
 }
 
 TEST_F(LookupGateTest, KeepsCountsOnlyForNetworksWithLookupsRunning) {
-    LookupGate gate = MakeGate(LookupLimits{2, 3, 3, 3});
+    LookupGate gate = MakeGate(LookupLimits{2, 3, 3, 3, 3, 3});
     std::list<LookupGate::Pass> passes;
     EXPECT_EQ(LetIn(gate, {"192.0.2.1", "192.0.2.2", "198.51.100.1"}, passes), 3);
     std::vector<std::string> turnedAway;
@@ -216,6 +218,115 @@ TEST_F(LookupGateTest, KeepsCountsOnlyForNetworksWithLookupsRunning) {
     EXPECT_EQ(gate.NetworksLookingUp(), 0U);
 }
 
+// The gate's rules of trust, a step at a time on its clock, with the limits of 64 workers:
+// 48 at once, 12 for new networks of each family, 12 for one /16 or /48, 6 for its new
+// networks, 24 callers waiting for their address's lookup in each family.
+using Callers = std::function<std::string(int)>;
+
+Callers One(std::string caller) {
+    return [caller](int) { return caller; };
+}
+
+Callers Numbered(std::string before, std::string after) {
+    return [before, after](int i) { return before + std::to_string(i) + after; };
+}
+
+struct Step {
+    enum class Kind { AnswerFast, AnswerLate, TimeOut, LetIn, Wait, Advance } kind;
+    Callers callers;
+    int count = 1;     // callers 0 to count - 1
+    int expected = 0;  // LetIn, Wait: how many get a pass, kept to the end
+    std::chrono::seconds by{};
+};
+
+Step Fast(Callers callers, int count = 1) {
+    return {Step::Kind::AnswerFast, std::move(callers), count};
+}
+Step Late(Callers callers) {
+    return {Step::Kind::AnswerLate, std::move(callers)};
+}
+Step TimedOut(Callers callers, int count = 1) {
+    return {Step::Kind::TimeOut, std::move(callers), count};
+}
+Step Enter(Callers callers, int count, int expected) {
+    return {Step::Kind::LetIn, std::move(callers), count, expected};
+}
+Step Wait(Callers callers, int count, int expected) {
+    return {Step::Kind::Wait, std::move(callers), count, expected};
+}
+Step After(std::chrono::seconds by) {
+    return {Step::Kind::Advance, {}, 0, 0, by};
+}
+
+// Twenty new IPv4 networks, each in a /16 of its own: IPv4's new share takes 12.
+Step FillNewIpv4() {
+    return Enter(Numbered("10.", ".0.1"), 20, 12);
+}
+
+struct Rule {
+    const char* name;
+    std::vector<Step> steps;
+};
+
+TEST_F(LookupGateTest, TrustIsEarnedOnlyByFastAnswersAndLostAtOnce) {
+    const Callers flood = [](int i) {
+        return "2001:db8:" + std::to_string(i / 1000) + ":" + std::to_string(i % 1000) + "::1";
+    };
+    const std::vector<Rule> rules{
+        {"trust is lost at the first time-out",
+         {Fast(One("198.51.100.1")), Fast(One("203.0.113.1")), TimedOut(One("198.51.100.2")),
+          FillNewIpv4(), Enter(One("198.51.100.3"), 1, 0), Enter(One("203.0.113.2"), 1, 1)}},
+        {"a late answer earns no trust and ends what was earned",
+         {Late(One("198.51.100.1")), Fast(One("192.0.2.1")), Late(One("192.0.2.2")),
+          Fast(One("203.0.113.1")), FillNewIpv4(), Enter(One("198.51.100.2"), 1, 0),
+          Enter(One("192.0.2.3"), 1, 0), Enter(One("203.0.113.2"), 1, 1)}},
+        {"one /16 or /48 takes a quarter of the lookups, trusted or not",
+         {Fast(Numbered("203.0.", ".1"), 20), Enter(Numbered("203.0.", ".2"), 20, 12),
+          Enter(Numbered("203.0.", ".3"), 20, 0), Enter(One("198.51.100.1"), 1, 1)}},
+        {"a /48 where three networks timed out is slow for its networks without trust",
+         {Fast(One("2001:db8:1:ff::1")), TimedOut(Numbered("2001:db8:1:", "::1"), 3),
+          Enter(One("2001:db8:1:99::1"), 1, 0), Enter(One("2001:db8:1:ff::2"), 1, 1),
+          Enter(One("2001:db8:2::1"), 1, 1), After(60s), Enter(One("2001:db8:1:99::1"), 1, 1)}},
+        {"a flood of fast answers leaves the trusted networks in place",
+         {Fast(One("198.51.100.1")), Fast(flood, 17000), FillNewIpv4(),
+          Enter(One("198.51.100.2"), 1, 1)}},
+        {"callers waiting for their address take half of the lookups in each family",
+         {Wait(One("192.0.2.1"), 30, 24), Wait(One("2001:db8::1"), 30, 24),
+          Enter(One("198.51.100.1"), 1, 0)}},
+    };
+    for (const Rule& rule : rules) {
+        SCOPED_TRACE(rule.name);
+        now_ = {};
+        LookupGate gate = MakeGate(LookupLimitsFor(64));
+        std::list<LookupGate::Pass> kept;
+        for (const Step& step : rule.steps) {
+            int gotThrough = 0;
+            for (int i = 0; i < step.count; ++i) {
+                const Address caller = At(step.callers(i));
+                auto pass = step.kind == Step::Kind::Wait ? gate.EnterToWait(caller)
+                                                          : gate.Enter(caller);
+                if (step.kind == Step::Kind::LetIn || step.kind == Step::Kind::Wait) {
+                    gotThrough += pass.has_value();
+                    if (pass) {
+                        kept.push_back(std::move(*pass));
+                    }
+                    continue;
+                }
+                ASSERT_TRUE(pass.has_value()) << step.callers(i);
+                if (step.kind == Step::Kind::AnswerLate) {
+                    now_ += 1s;
+                } else if (step.kind == Step::Kind::TimeOut) {
+                    pass->MarkSlow();
+                }
+            }
+            now_ += step.by;
+            if (step.kind == Step::Kind::LetIn || step.kind == Step::Kind::Wait) {
+                EXPECT_EQ(gotThrough, step.expected) << step.callers(0);
+            }
+        }
+    }
+}
+
 TEST(LookupLimitsTest, LeaveAQuarterOfTheWorkersFreeAndTwoPerNetwork) {
     const LookupLimits shipped = LookupLimitsFor(64);
     EXPECT_EQ(shipped.total, 48U);
@@ -227,13 +338,17 @@ TEST(LookupLimitsTest, LeaveAQuarterOfTheWorkersFreeAndTwoPerNetwork) {
     EXPECT_EQ(one.newPerWideNetwork, 1U);
     EXPECT_EQ(shipped.newPerFamily, 12U);
     EXPECT_EQ(shipped.newPerWideNetwork, 6U);
+    EXPECT_EQ(shipped.perWideNetwork, 12U);
+    EXPECT_EQ(shipped.waitingPerFamily, 24U);
     EXPECT_EQ(LookupLimitsFor(2).total, 2U);
     EXPECT_EQ(LookupLimitsFor(4).total, 3U);
     EXPECT_EQ(LookupLimitsFor(7).total, 6U);
     const auto now = [] { return std::chrono::steady_clock::now(); };
-    for (const LookupLimits none : {LookupLimits{0, 4, 4, 4}, LookupLimits{2, 0, 4, 4},
-                                    LookupLimits{2, 4, 0, 4}, LookupLimits{2, 4, 4, 0}}) {
-        EXPECT_THROW(LookupGate(none, 60s, 600s, now), std::invalid_argument);
+    for (std::size_t field = 0; field < 6; ++field) {
+        std::array<std::size_t, 6> counts{2, 4, 4, 4, 4, 4};
+        counts[field] = 0;
+        const LookupLimits none{counts[0], counts[1], counts[2], counts[3], counts[4], counts[5]};
+        EXPECT_THROW(LookupGate(none, GateTimes{60s, 600s, 450ms}, now), std::invalid_argument);
     }
 }
 

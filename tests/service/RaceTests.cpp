@@ -4,6 +4,7 @@
 
 #include "AnswerCache.h"
 #include "LookupGate.h"
+#include "SharedLookups.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,7 @@ int LetIn(LookupGate& gate, const std::vector<std::string>& callers,
 
 TEST(RaceTest, TheLookupGateCountsEveryPassOfEveryThread) {
     MovableClock clock;
-    LookupGate gate(LookupLimitsFor(64), 60s, 600s, [&clock] { return clock(); });
+    LookupGate gate(LookupLimitsFor(64), GateTimes{60s, 600s, 450ms}, [&clock] { return clock(); });
     RunTogether([&gate](int thread) {
         for (int round = 0; round < kRounds; ++round) {
             if (auto pass = gate.Enter(CallerFor(thread, round)); pass && round % 3 == 0) {
@@ -104,6 +105,25 @@ TEST(RaceTest, TheAnswerCacheKeepsItsBoundUnderThreadsStoringAndFinding) {
         }
     });
     EXPECT_EQ(cache.size(), 64U);
+}
+
+TEST(RaceTest, CallersOfOneAddressOnManyThreadsEachGetTheLineOfTheLookupTheyJoined) {
+    SharedLookups lookups;
+    std::atomic<int> answered{0};
+    RunTogether([&](int thread) {
+        for (int round = 0; round < kRounds; ++round) {
+            const std::string key = CallerFor(0, round % 3).Text();
+            SharedLookups::Turn turn = lookups.Join(key);
+            if (turn.Leads()) {
+                turn.Publish(key + "/" + std::to_string(thread));
+                ++answered;
+            } else if (const auto line = turn.Wait(std::chrono::steady_clock::now() + 10s)) {
+                EXPECT_EQ(line->substr(0, key.size() + 1), key + "/");
+                ++answered;
+            }
+        }
+    });
+    EXPECT_EQ(answered.load(), kThreads * kRounds);
 }
 
 }  // namespace

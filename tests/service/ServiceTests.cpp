@@ -31,8 +31,12 @@ protected:
 
     FakeResolver resolver_;
     std::chrono::steady_clock::time_point now_{};
-    ServiceMemory memory_{AnswerCache(16, 60s, [this] { return now_; }),
-                          LookupGate(LookupLimits{2, 3, 3, 3}, 60s, 600s, [this] { return now_; })};
+    Clock clock_ = [this] { return now_; };
+    ServiceMemory memory_{AnswerCache(16, 60s, clock_),
+                          AnswerCache(16, 3600s, clock_, WhenFull::KeepOld),
+                          LookupGate(LookupLimits{2, 3, 3, 3, 3, 3}, GateTimes{60s, 600s, 450ms},
+                                     clock_),
+                          {}};
 };
 
 TEST_F(ServiceTest, AnswersGetWithAddressAndConfirmedName) {
@@ -161,6 +165,43 @@ TEST_F(ServiceTest, AnswersWithoutDnsOnceTheLimitOfLookupsAtOnceIsReached) {
     service.Respond(Get("192.0.2.30"));
     service.Respond(Get("203.0.113.2"));
     EXPECT_EQ(resolver_.reverseQueries, 5);
+}
+
+TEST_F(ServiceTest, GivesTheLastConfirmedNameWhenDnsCannotAnswerButNotPastItsHour) {
+    resolver_.reverse["198.51.100.11"] = "moved.example.net";
+    resolver_.forward["moved.example.net"] = {"198.51.100.11"};
+    Service service = Cached();
+    const auto named = [](const char* caller, const char* name) {
+        return AnswerResponse(caller, name, BodyWanted::Yes);
+    };
+    EXPECT_EQ(service.Respond(Get("192.0.2.10")), named("192.0.2.10", "good.example.net"));
+    EXPECT_EQ(service.Respond(Get("198.51.100.11")), named("198.51.100.11", "moved.example.net"));
+    now_ += 60s;
+    resolver_.silent = {"192.0.2.10", "192.0.2.1", "192.0.2.2"};
+    resolver_.forward["moved.example.net"] = {"198.51.100.99"};
+    // A time-out gives the last name; an answer that no longer confirms it ends it.
+    EXPECT_EQ(service.Respond(Get("192.0.2.10")), named("192.0.2.10", "good.example.net"));
+    EXPECT_EQ(service.Respond(Get("198.51.100.11")), named("198.51.100.11", "198.51.100.11"));
+    now_ += 30s;
+    service.Respond(Get("192.0.2.1"));
+    service.Respond(Get("192.0.2.2"));
+    now_ += 30s;
+    resolver_.silent.insert("198.51.100.11");
+    const int asked = resolver_.reverseQueries;
+    // The network is now answered without DNS, and the name is still given.
+    EXPECT_EQ(service.Respond(Get("192.0.2.10")), named("192.0.2.10", "good.example.net"));
+    EXPECT_EQ(resolver_.reverseQueries, asked);
+    EXPECT_EQ(service.Respond(Get("198.51.100.11")), named("198.51.100.11", "198.51.100.11"));
+    now_ = std::chrono::steady_clock::time_point{} + 3600s;
+    EXPECT_EQ(service.Respond(Get("192.0.2.10")), named("192.0.2.10", "192.0.2.10"));
+}
+
+TEST_F(ServiceTest, GivesNetworksWithoutTrustHalfTheDnsBudget) {
+    Service service = Cached();
+    service.Respond(Get("192.0.2.10"));  // new: the network answered fast, so trusted after
+    service.Respond(Get("192.0.2.12"));
+    ASSERT_EQ(resolver_.deadlines.size(), 3U);
+    EXPECT_GE(resolver_.deadlines[2] - resolver_.deadlines[0], kDnsBudget / 2);
 }
 
 }  // namespace

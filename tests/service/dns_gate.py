@@ -1,7 +1,7 @@
 """A DNS relay on 127.0.0.1 that, once told to, holds every query until queries for
 enough different names have arrived, then passes them all, and everything after, to the
 real server: a service that asks one name at a time never gets an answer through it in
-time."""
+time. Told to fall silent, it answers nothing more and only notes what it was asked."""
 import socket
 import threading
 import time
@@ -28,6 +28,7 @@ class DnsGate:
         self.asked = set()
         self.held = []
         self.open = True
+        self.silent = False
         self.socket = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         self.socket.bind(("127.0.0.1", 0))
         self.socket.settimeout(0.05)
@@ -45,6 +46,18 @@ class DnsGate:
         self.deadline = time.monotonic() + patience
         self.open = False
 
+    def silence(self):
+        """From now on nothing is answered; `asked` starts again empty."""
+        self.asked.clear()
+        self.silent = True
+
+    def wait_for_names(self, count, patience=8.0):
+        """Returns once `count` different names have been asked since the last silence()
+        or hold(), or `patience` seconds have passed."""
+        deadline = time.monotonic() + patience
+        while len(self.asked) < count and time.monotonic() < deadline:
+            time.sleep(0.01)
+
     def stop(self):
         self.stopping = True
         self.receiver.join()
@@ -60,7 +73,8 @@ class DnsGate:
                 query = None
             if query:
                 self.asked.add(question_name(query))
-                self.held.append((query, client))
+                if not self.silent:
+                    self.held.append((query, client))
             if not self.open and (len(self.asked) >= self.names
                                   or time.monotonic() > self.deadline):
                 self.open = True

@@ -2,6 +2,8 @@
 leave it: the listening socket as standard input.
 
     fastcgi_process_test.py IPX_CGI_PATH WORK_PARENT_DIR
+
+Run through with-test-dns.sh: the callers in 127.16.0.0/12 have names there.
 """
 import os
 import signal
@@ -14,7 +16,7 @@ import time
 import unittest
 
 import fastcgi_client
-from dns_gate import question_name
+from dns_gate import DnsGate, question_name
 
 IPX_CGI, WORK_PARENT = sys.argv[1:3]
 os.makedirs(WORK_PARENT, exist_ok=True)
@@ -91,9 +93,27 @@ def get(address, **params):
     return dict({"REQUEST_METHOD": "GET", "REMOTE_ADDR": address}, **params)
 
 
-def answer(address):
+def answer(address, name=None):
     return (b"Status: 200 OK\r\nContent-Type: text/plain; charset=us-ascii\r\n"
-            b"Cache-Control: no-store\r\n\r\n%s\n%s\n" % (address.encode(), address.encode()))
+            b"Cache-Control: no-store\r\n\r\n%s\n%s\n"
+            % (address.encode(), (name or address).encode()))
+
+
+def named(address):
+    return answer(address, "%s.synth.kestrin.test" % address.replace(".", "-"))
+
+
+def ask_at_once(path, addresses):
+    """Each address's request on a thread of its own; the replies in the same order."""
+    replies = [None] * len(addresses)
+
+    def ask(index):
+        replies[index] = fastcgi_client.ask(path, get(addresses[index]), timeout=PATIENCE)
+
+    callers = [threading.Thread(target=ask, args=(i,)) for i in range(len(addresses))]
+    for caller in callers:
+        caller.start()
+    return callers, replies
 
 
 def reverse_name(address):
@@ -245,6 +265,41 @@ class FastCgiProcess(unittest.TestCase):
             reply = fastcgi_client.ask(responder.path, get(address), timeout=PATIENCE)
             self.assertEqual(reply, answer(address))
         self.assertEqual(dns.names_asked(), set())
+
+
+class SharedMemory(unittest.TestCase):
+    """What the workers of one process share: which networks answered, and the lookup of
+    an address that many ask for at once."""
+
+    def setUp(self):
+        self.dns = DnsGate(int(os.environ["IPX_TEST_DNS_SERVER"].rsplit(":", 1)[1]))
+        self.addCleanup(self.dns.stop)
+        self.responder = Responder(self, {"IPX_DNS_SERVER": self.dns.endpoint})
+
+    def ask(self, address):
+        return fastcgi_client.ask(self.responder.path, get(address), timeout=PATIENCE)
+
+    def test_a_network_that_answered_keeps_lookups_that_new_networks_cannot_take(self):
+        self.assertEqual(self.ask("127.16.0.1"), named("127.16.0.1"))
+        self.dns.silence()
+        # New networks, each in a /16 of its own, hold IPv4's share for new networks.
+        new = ["127.%d.0.1" % n for n in range(17, 29)]
+        callers, _ = ask_at_once(self.responder.path, new)
+        self.dns.wait_for_names(len(new))
+        for address in ("127.29.0.1", "127.16.0.2"):
+            self.assertEqual(self.ask(address), answer(address))
+        for caller in callers:
+            caller.join()
+        self.assertNotIn(reverse_name("127.29.0.1"), self.dns.asked)
+        self.assertIn(reverse_name("127.16.0.2"), self.dns.asked)
+
+    def test_callers_of_one_address_who_ask_at_once_all_get_its_name(self):
+        # Its lookup's first question waits half a second, while all of them ask.
+        self.dns.hold(2, patience=0.5)
+        callers, replies = ask_at_once(self.responder.path, ["127.16.1.1"] * 10)
+        for caller in callers:
+            caller.join()
+        self.assertEqual(replies, [named("127.16.1.1")] * 10)
 
 
 if __name__ == "__main__":

@@ -23,8 +23,14 @@ namespace {
 // DNS did not answer is answered without DNS as long as an answer is kept.
 constexpr std::size_t kCacheEntries = 4096;
 constexpr std::chrono::seconds kCacheLifetime{60};
-// A network whose DNS answered keeps its share of lookups for ten polls of a caller in it.
+// A network whose DNS answered keeps its share of lookups for ten polls of a caller in it,
+// if the answer came within a quarter of the budget, as honest reverse DNS does.
 constexpr std::chrono::minutes kNetworkTrust{10};
+constexpr auto kTrustedAnswerTime = ipx::kDnsBudget / 4;
+// A caller's last confirmed name, for an hour of polls that DNS cannot answer in time; as
+// many as the trusted networks, and not pushed out by newcomers when full.
+constexpr std::size_t kLastNames = 16384;
+constexpr std::chrono::hours kLastNameLifetime{1};
 
 std::chrono::steady_clock::time_point Now() {
     return std::chrono::steady_clock::now();
@@ -43,8 +49,10 @@ struct Worker {
 int ServeFastCgi(const ipx::Settings& settings) {
     ipx::ServiceMemory memory{
         ipx::AnswerCache(kCacheEntries, kCacheLifetime, Now),
-        ipx::LookupGate(ipx::LookupLimitsFor(settings.workers), kCacheLifetime, kNetworkTrust,
-                        Now)};
+        ipx::AnswerCache(kLastNames, kLastNameLifetime, Now, ipx::WhenFull::KeepOld),
+        ipx::LookupGate(ipx::LookupLimitsFor(settings.workers),
+                        ipx::GateTimes{kCacheLifetime, kNetworkTrust, kTrustedAnswerTime}, Now),
+        {}};
     // Made here, one after another: c-ares initialises itself without a lock.
     std::vector<std::unique_ptr<Worker>> workers;
     std::vector<ipx::Responder> responders;

@@ -31,21 +31,57 @@ std::string Service::HostLineFor(const Address& client) {
     return RememberedHostLineFor(client, *memory_);
 }
 
+namespace {
+
+std::string LastNameOrAddress(const std::string& address, ServiceMemory& memory) {
+    return memory.lastNames.Find(address).value_or(address);
+}
+
+}  // namespace
+
 std::string Service::RememberedHostLineFor(const Address& client, ServiceMemory& memory) {
-    std::string key = client.Text();
-    if (auto cached = memory.answers.Find(key)) {
+    if (auto cached = memory.answers.Find(client.Text())) {
         return *cached;
     }
+    SharedLookups::Turn turn = memory.lookups.Join(client.Text());
+    if (!turn.Leads()) {
+        return WaitedHostLineFor(client, turn, memory);
+    }
+    std::string line = LookedUpHostLineFor(client, memory);
+    turn.Publish(line);
+    return line;
+}
+
+std::string Service::WaitedHostLineFor(const Address& client, SharedLookups::Turn& turn,
+                                       ServiceMemory& memory) {
+    if (auto seat = memory.gate.EnterToWait(client)) {
+        if (auto line = turn.Wait(std::chrono::steady_clock::now() + dnsBudget_)) {
+            return std::move(*line);
+        }
+    }
+    return LastNameOrAddress(client.Text(), memory);
+}
+
+// A network that has not earned trust gets half the budget: honest reverse DNS answers in
+// well under a second, and a zone that never answers then holds a lookup half as long.
+std::string Service::LookedUpHostLineFor(const Address& client, ServiceMemory& memory) {
+    const std::string address = client.Text();
     auto pass = memory.gate.Enter(client);
     if (!pass) {
         // Not kept: the caller's next request may find DNS free again.
-        return key;
+        return LastNameOrAddress(address, memory);
     }
-    HostLine line = ConfirmedHostNameOrAddress(client, resolver_, dnsBudget_);
+    HostLine line = ConfirmedHostNameOrAddress(client, resolver_,
+                                               pass->Trusted() ? dnsBudget_ : dnsBudget_ / 2);
     if (line.dnsTimedOut) {
         pass->MarkSlow();
+        line.text = LastNameOrAddress(address, memory);
+    } else if (line.text != address) {
+        memory.lastNames.Store(address, line.text);
+    } else {
+        memory.lastNames.Erase(address);
     }
-    memory.answers.Store(key, line.text);
+    memory.answers.Store(address, line.text);
     return std::move(line.text);
 }
 

@@ -5,6 +5,7 @@
 #include "LookupGate.h"
 #include "Request.h"
 #include "Resolver.h"
+#include "SharedLookups.h"
 #include "TrustedProxies.h"
 
 #include <chrono>
@@ -19,7 +20,13 @@ inline constexpr std::chrono::milliseconds kDnsBudget{1800};
 // locks for itself.
 struct ServiceMemory {
     AnswerCache answers;
+    // Each caller's last confirmed name, given when its lookup cannot run or gets no answer
+    // in time, as resolvers serve stale answers: a returning caller keeps its name whatever
+    // fills the lookups. Only names that resolved back to the caller; an answer without
+    // one ends it.
+    AnswerCache lastNames;
     LookupGate gate;
+    SharedLookups lookups;
 };
 
 class Service {
@@ -33,6 +40,9 @@ public:
 private:
     std::string HostLineFor(const Address& client);
     std::string RememberedHostLineFor(const Address& client, ServiceMemory& memory);
+    std::string LookedUpHostLineFor(const Address& client, ServiceMemory& memory);
+    std::string WaitedHostLineFor(const Address& client, SharedLookups::Turn& turn,
+                                  ServiceMemory& memory);
 
     TrustedProxies trusted_;
     Resolver& resolver_;

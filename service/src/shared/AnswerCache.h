@@ -1,7 +1,8 @@
 #pragma once
-// Recent host-name answers by caller address, so that callers polling every minute do
-// not each cost a DNS round trip. Bounded: when full, the oldest entry goes first. Safe to
-// share between threads.
+// Host-name answers by caller address: recent ones, so that callers polling every minute
+// do not each cost a DNS round trip, and confirmed names, kept longer for when DNS cannot
+// be asked in time. Bounded: when full, the oldest entry goes first, or the new one is
+// not kept. Safe to share between threads.
 
 #include "ExpiringMap.h"
 
@@ -16,10 +17,12 @@ namespace ipx {
 class AnswerCache {
 public:
     // capacity must be at least 1; an entry is good for lifetime after it was stored.
-    AnswerCache(std::size_t capacity, std::chrono::steady_clock::duration lifetime, Clock now);
+    AnswerCache(std::size_t capacity, std::chrono::steady_clock::duration lifetime, Clock now,
+                WhenFull whenFull = WhenFull::DropOldest);
 
     std::optional<std::string> Find(const std::string& key);
     void Store(const std::string& key, std::string value);
+    void Erase(const std::string& key);
     std::size_t size() const;
 
 private:

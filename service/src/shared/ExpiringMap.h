@@ -1,7 +1,8 @@
 #pragma once
 // Values by key, each forgotten a fixed time after it was last stored, so that what a
 // FastCGI process remembers about its callers ages out on its own. Bounded: when full, the
-// oldest entry goes first. Not locked: whoever shares one locks around it.
+// oldest entry goes first, or, for what an attacker must not flush out, the new one is
+// not kept. Not locked: whoever shares one locks around it.
 
 #include <chrono>
 #include <cstddef>
@@ -18,12 +19,15 @@ namespace ipx {
 
 using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
+enum class WhenFull { DropOldest, KeepOld };
+
 template <typename Value>
 class ExpiringMap {
 public:
     // capacity must be at least 1; an entry is good for lifetime after it was stored.
-    ExpiringMap(std::size_t capacity, std::chrono::steady_clock::duration lifetime, Clock now)
-        : capacity_(capacity), lifetime_(lifetime), now_(std::move(now)) {
+    ExpiringMap(std::size_t capacity, std::chrono::steady_clock::duration lifetime, Clock now,
+                WhenFull whenFull = WhenFull::DropOldest)
+        : capacity_(capacity), lifetime_(lifetime), now_(std::move(now)), whenFull_(whenFull) {
         if (capacity_ == 0) {
             throw std::invalid_argument("a memory needs room for at least one entry");
         }
@@ -51,10 +55,19 @@ public:
         }
         DropExpiredOldest();
         if (entries_.size() == capacity_) {
+            if (whenFull_ == WhenFull::KeepOld) {
+                return;
+            }
             Erase(entries_.begin());
         }
         entries_.push_back(Entry{key, std::move(value), now_()});
         byKey_.emplace(key, std::prev(entries_.end()));
+    }
+
+    void Erase(const std::string& key) {
+        if (const auto found = byKey_.find(key); found != byKey_.end()) {
+            Erase(found->second);
+        }
     }
 
     std::size_t size() const { return entries_.size(); }
@@ -84,6 +97,7 @@ private:
     std::size_t capacity_;
     std::chrono::steady_clock::duration lifetime_;
     Clock now_;
+    WhenFull whenFull_;
     Entries entries_;  // oldest first
     std::unordered_map<std::string, typename Entries::iterator> byKey_;
 };

@@ -3,37 +3,49 @@
 #include "NetworkPrefix.h"
 
 #include <algorithm>
-#include <string>
 #include <utility>
 
 namespace ipx {
 
 namespace {
 
-constexpr std::size_t kTimedOutAddressesForSlow = 3;
+constexpr std::size_t kTimedOutMembersForSlow = 3;
 
 }  // namespace
 
 SlowNetworks::SlowNetworks(std::size_t capacity, std::chrono::steady_clock::duration memory,
                            Clock now)
-    : timedOut_(capacity, memory, std::move(now)) {}
+    : addressesTimedOut_(capacity, memory, now), networksTimedOut_(capacity, memory, now) {}
 
 void SlowNetworks::NoteTimeOut(const Address& caller) {
-    const std::string network = NetworkPrefix(caller);
-    std::vector<Address> addresses;
-    if (const auto* known = timedOut_.Find(network)) {
-        addresses = *known;
-    }
-    if (addresses.size() < kTimedOutAddressesForSlow &&
-        std::find(addresses.begin(), addresses.end(), caller) == addresses.end()) {
-        addresses.push_back(caller);
-    }
-    timedOut_.Store(network, std::move(addresses));
+    Note(addressesTimedOut_, NetworkPrefix(caller), caller.Text());
+    Note(networksTimedOut_, WideNetworkPrefix(caller), NetworkPrefix(caller));
 }
 
 bool SlowNetworks::IsSlow(const Address& caller) {
-    const auto* addresses = timedOut_.Find(NetworkPrefix(caller));
-    return addresses != nullptr && addresses->size() >= kTimedOutAddressesForSlow;
+    return IsSlow(addressesTimedOut_, NetworkPrefix(caller));
+}
+
+bool SlowNetworks::IsWideSlow(const Address& caller) {
+    return IsSlow(networksTimedOut_, WideNetworkPrefix(caller));
+}
+
+void SlowNetworks::Note(TimedOut& timedOut, const std::string& network,
+                        const std::string& member) {
+    std::vector<std::string> members;
+    if (const auto* known = timedOut.Find(network)) {
+        members = *known;
+    }
+    if (members.size() < kTimedOutMembersForSlow &&
+        std::find(members.begin(), members.end(), member) == members.end()) {
+        members.push_back(member);
+    }
+    timedOut.Store(network, std::move(members));
+}
+
+bool SlowNetworks::IsSlow(TimedOut& timedOut, const std::string& network) {
+    const auto* members = timedOut.Find(network);
+    return members != nullptr && members->size() >= kTimedOutMembersForSlow;
 }
 
 }  // namespace ipx

@@ -2,14 +2,18 @@
 // The networks whose reverse DNS does not answer: where the lookups of several different
 // addresses ran out of time, each remembered for a while after its last time-out, so that
 // their callers are answered without DNS. One address alone (a PTR into a dead zone, or a
-// delegation of part of a /24) does not make its network slow. Bounded: when full, the
-// network remembered longest goes first. Not locked: the gate locks around it.
+// delegation of part of a /24) does not make its network slow. In the same way, a /16 or
+// /48 where several of its networks timed out is slow for its networks that have not
+// earned trust: an attacker spreading over many networks must keep finding new wide ones.
+// Bounded: when full, the network remembered longest goes first. Not locked: the gate
+// locks around it.
 
 #include "Address.h"
 #include "ExpiringMap.h"
 
 #include <chrono>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace ipx {
@@ -21,12 +25,20 @@ public:
 
     // The lookup for the caller got no answer in time.
     void NoteTimeOut(const Address& caller);
-    // Whether the caller's network is slow.
+    // Whether the caller's /24 or /64 is slow.
     bool IsSlow(const Address& caller);
+    // Whether the caller's /16 or /48 is.
+    bool IsWideSlow(const Address& caller);
 
 private:
-    // By network: its addresses that timed out, up to as many as make it slow.
-    ExpiringMap<std::vector<Address>> timedOut_;
+    // By network: its members that timed out, up to as many as make it slow.
+    using TimedOut = ExpiringMap<std::vector<std::string>>;
+
+    static void Note(TimedOut& timedOut, const std::string& network, const std::string& member);
+    static bool IsSlow(TimedOut& timedOut, const std::string& network);
+
+    TimedOut addressesTimedOut_;  // by /24 or /64
+    TimedOut networksTimedOut_;   // by /16 or /48
 };
 
 }  // namespace ipx
