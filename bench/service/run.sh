@@ -13,6 +13,8 @@
 # the victim is to get its name in at least 95 % of its answers, each within 2 s. Then,
 # with no DNS attack, 2,000 requests whose headers never end and 2,000 bodies that never
 # end, all from one address, for 30 s (slow_connections.py): no victim request may fail.
+# Last, honest callers' names under attacks on the lookup gate (honest_callers.sh, about
+# 14 minutes; IPX_BENCH_HONEST_ROWS=0 leaves them out).
 #   bench/service/run.sh [BUILD_DIR]
 # Without BUILD_DIR it builds ipx.cgi (the preset service) in build/service; either way it
 # builds the do-nothing responder beside it. DNS goes to a local dnsmasq that confirms
@@ -252,3 +254,8 @@ for server in lighttpd nginx; do
 done | tee "$slow_rows"
 echo "target for the victim: no failed request:"
 awk '{ printf "  %-9s %d failed  %s\n", $1, $6, $6 == 0 ? "met" : "missed" }' "$slow_rows"
+
+if [ "${IPX_BENCH_HONEST_ROWS:-1}" != 0 ]; then
+    echo
+    "$here/honest_callers.sh" "$build"
+fi
