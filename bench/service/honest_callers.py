@@ -4,8 +4,9 @@ request through the trusted proxy's X-Forwarded-For (REAL_IP_FROM=127.0.0.1).
 
     honest_callers.py SERVER IPX_CGI WORK_DIR ROW [RATE [SECONDS]]
 
-The victims: returning IPv4 and returning IPv6, one address each, asked once (and named)
-before the attack; new IPv4, from a /24 never seen at each request (10.7.0.0/16: 256 of
+The victims: returning IPv4 and returning IPv6, one address each, asked three times (and
+named) before the attack, which starts once their answers are no longer kept
+(IPX_BENCH_RETURNING_AGE, 61 s); new IPv4, from a /24 never seen at each request (10.7.0.0/16: 256 of
 them, enough for 64 s), and new IPv6, from a /64 never seen (2001:db8:6::/48). Their
 reverse and forward names are dnsmasq's (--synth-domain). The attack zones go to
 dns_responder.py. ROW is one of:
@@ -33,25 +34,22 @@ import asyncio
 import ipaddress
 import math
 import os
-import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
 import flood
+from local_services import LocalServices, free_port, print_measured
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.join(HERE, "..", "..")
-SERVERS = os.path.join(ROOT, "tests", "service", "servers")
-FREE_PORT = os.path.join(ROOT, "tests", "service", "free_port.py")
 
 HONEST_DOMAIN = "honest.kestrin.test"
 RETURNING_V4 = "198.51.100.10"
 RETURNING_V6 = "2001:db8:5::10"
 NEIGHBOURS = ("198.51.100.201", "198.51.100.202", "198.51.100.203")
 BURST_CALLER = "192.0.2.77"
+PRIMING_POLLS = 3
 # The ranges whose names dnsmasq makes up: the victims' and the burst's; the returning
 # IPv4 victim's /24 without its silent neighbours.
 HONEST_RANGES = ("198.51.100.1,198.51.100.199", "2001:db8:5::/48", "10.7.0.0/16",
@@ -80,10 +78,6 @@ FLOOD_LEAD = 1.0
 # The victims start this long after the flood, once its lookups, each up to the 1.8 s DNS
 # budget, fill whatever the gate lets them: a victim asking first would find it empty.
 ATTACK_RAMP = 2.0
-
-
-def free_port(kind):
-    return int(subprocess.check_output([sys.executable, FREE_PORT, kind], text=True))
 
 
 def host_name(address):
@@ -150,25 +144,24 @@ def new_victims():
 
 
 async def prime(port, victims):
-    """Each returning victim asks once before the attack; whether it got its name."""
+    """Each returning victim asks PRIMING_POLLS times before the attack, as a caller that
+    polls does; whether its last answer had its name."""
     primed = {}
     for victim in victims:
         address = victim.address_of(0)
-        reply = await flood.exchange(port, address)
+        for _ in range(PRIMING_POLLS):
+            reply = await flood.exchange(port, address)
         primed["%s_primed" % victim.key] = int(line_two(reply, address) == host_name(address))
     return primed
 
 
-class Services:
+class Services(LocalServices):
     """dnsmasq, the DNS responder and the web server; stop() stops what was started, and a
     start that fails stops what it had started."""
 
     def __init__(self, server, program, work):
-        # A folder of its own, removed at the end; the web server's workers, www-data when
-        # started by root, must reach it.
-        self.work = tempfile.mkdtemp(prefix="honest.", dir=work)
-        self.started, self.responder = [], None
-        os.chmod(self.work, 0o755)
+        super().__init__("honest.", work)
+        self.responder = None
         try:
             self.start_responder()
             dns_port = free_port("udp")
@@ -198,17 +191,10 @@ class Services:
         if self.responder.stdout.readline().strip() != "ok":
             raise RuntimeError("the DNS responder did not take %r" % command)
 
-    def run(self, script, folder, *arguments):
-        self.started.append((script, os.path.join(self.work, folder)))
-        subprocess.run([os.path.join(SERVERS, script), "start", self.started[-1][1], *arguments],
-                       check=True, stdout=subprocess.DEVNULL)
-
     def stop(self):
-        for script, folder in reversed(self.started):
-            subprocess.run([os.path.join(SERVERS, script), "stop", folder], check=False)
+        super().stop()
         if self.responder:
             stop_process(self.responder)
-        shutil.rmtree(self.work, ignore_errors=True)
 
 
 def stop_process(process):
@@ -301,6 +287,9 @@ async def measure(services, row, rate, seconds):
     port, measured = services.port, {}
     victims = [] if row == "burst" else returning_victims()
     measured.update(await prime(port, victims))
+    # Past the minute an answer is kept, so that the returning victims show what the
+    # service does for a caller it knows, not its cache.
+    aged = time.monotonic() + float(os.environ.get("IPX_BENCH_RETURNING_AGE", 61))
     if row == "warmed":
         services.attack_dns("answer")
         measured.update(await warm(port, flood.WARMED_NETWORKS))
@@ -310,6 +299,8 @@ async def measure(services, row, rate, seconds):
         flush_seconds = float(os.environ.get("IPX_BENCH_FLUSH_SECONDS", 50))
         measured.update(await attacked(services, [], "flush", count / flush_seconds,
                                        flush_seconds, "flush"))
+    if victims:
+        await asyncio.sleep(max(0, aged - time.monotonic()))
     services.attack_dns("late %s" % LATE_ANSWER if row == "late" else "drop")
     if row == "burst":
         measured.update(await burst(port))
@@ -338,14 +329,8 @@ def main():
         sys.exit("unknown row: %s" % row)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     flood.raise_open_files()
-    services = None
-    try:
-        services = Services(server, os.path.abspath(program), work)
-        result = asyncio.run(measure(services, row, rate, seconds))
-    finally:
-        if services:
-            services.stop()
-    print(" ".join("%s=%s" % item for item in result.items()))
+    print_measured(lambda: Services(server, os.path.abspath(program), work),
+                   lambda services: measure(services, row, rate, seconds))
 
 
 if __name__ == "__main__":

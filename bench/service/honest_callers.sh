@@ -14,13 +14,7 @@ read -r -a rates <<<"${IPX_BENCH_HONEST_RATES:-300 1000}"
 seconds=${IPX_BENCH_HONEST_SECONDS:-30}
 victims=(returning4 returning6 new4 new6)
 
-build=${1:-$root/build/service}
-if [ $# -eq 0 ]; then
-    source "$root/scripts/build.sh"
-    build_preset service
-fi
-ipx_cgi=$build/service/ipx.cgi
-[ -x "$ipx_cgi" ] || { echo "no ipx.cgi in $build/service" >&2; exit 1; }
+source "$here/ipx-cgi.sh"
 
 work=$(mktemp -d "$build/honest.XXXXXX")
 # nginx's workers run as www-data when the bench runs as root.
@@ -91,8 +85,9 @@ notes=$work/notes.txt
 bursts=$work/bursts.txt
 : >"$notes"
 echo "honest callers under attack: ipx.cgi as FastCGI, X-Forwarded-For from 127.0.0.1;" \
-    "victims ask every 0.25 s: returning (named once before), new (a new /24 or /64 each" \
-    "time); rate asked and achieved in requests/s, named share and longest wait in s"
+    "victims ask every 0.25 s: returning (named 3 times, a minute before), new (a new" \
+    "/24 or /64 each time); rate asked and achieved in requests/s, named share and" \
+    "longest wait in s"
 printf '%-9s %-10s %5s %5s' server attack asked got
 for victim in "${victims[@]}"; do
     printf ' %13s' "$victim"

@@ -14,7 +14,7 @@
 # with no DNS attack, 2,000 requests whose headers never end and 2,000 bodies that never
 # end, all from one address, for 30 s (slow_connections.py): no victim request may fail.
 # Last, honest callers' names under attacks on the lookup gate (honest_callers.sh, about
-# 14 minutes; IPX_BENCH_HONEST_ROWS=0 leaves them out).
+# 30 minutes; IPX_BENCH_HONEST_ROWS=0 leaves them out).
 #   bench/service/run.sh [BUILD_DIR]
 # Without BUILD_DIR it builds ipx.cgi (the preset service) in build/service; either way it
 # builds the do-nothing responder beside it. DNS goes to a local dnsmasq that confirms
@@ -37,13 +37,7 @@ connections=16
 keep_alive_target=0.25
 fresh_target=0.70
 
-build=${1:-$root/build/service}
-if [ $# -eq 0 ]; then
-    source "$root/scripts/build.sh"
-    build_preset service
-fi
-ipx_cgi=$build/service/ipx.cgi
-[ -x "$ipx_cgi" ] || { echo "no ipx.cgi in $build/service" >&2; exit 1; }
+source "$here/ipx-cgi.sh"
 cmake --build "$build" --target ipx_null_responder >/dev/null
 null_responder=$build/service/ipx_null_responder
 servers=$root/tests/service/servers

@@ -17,6 +17,7 @@ import statistics
 import sys
 import time
 
+from local_services import print_measured
 from starve import VICTIM, VICTIM_DOMAIN, Services, answered, ask
 
 SLOW_CALLER = "127.0.0.2"
@@ -102,14 +103,8 @@ def main():
     held = int(sys.argv[5]) if len(sys.argv) > 5 else 2000
     seconds = float(sys.argv[6]) if len(sys.argv) > 6 else 30
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    services = None
-    try:
-        services = Services(server, mode, os.path.abspath(program), work)
-        result = asyncio.run(measure(services.port, held, seconds))
-    finally:
-        if services:
-            services.stop()
-    print(" ".join("%s=%s" % item for item in result.items()))
+    print_measured(lambda: Services(server, mode, os.path.abspath(program), work),
+                   lambda services: measure(services.port, held, seconds))
 
 
 if __name__ == "__main__":

@@ -16,18 +16,13 @@ stops them all, whatever happens. Prints one line of key=value pairs; times in s
 import asyncio
 import ipaddress
 import os
-import shutil
 import signal
 import socket
 import statistics
-import subprocess
 import sys
-import tempfile
 import time
 
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-SERVERS = os.path.join(ROOT, "tests", "service", "servers")
-FREE_PORT = os.path.join(ROOT, "tests", "service", "free_port.py")
+from local_services import LocalServices, free_port, print_measured
 
 ATTACK_V4 = "198.18.%d.%d"            # 198.18.0.0/24 to 198.18.9.0/24
 ATTACK_V6 = "2001:db8:66:%x::%x"      # 2001:db8:66:0::/64 to 2001:db8:66:9::/64
@@ -41,10 +36,6 @@ VICTIM_DOMAIN = "victim.kestrin.test"
 VICTIM_EVERY = 0.25
 # Far past any answer ipx.cgi gives; a request still waiting then has failed.
 REQUEST_LIMIT = 15
-
-
-def free_port(kind):
-    return int(subprocess.check_output([sys.executable, FREE_PORT, kind], text=True))
 
 
 def few_networks_address(i):
@@ -121,15 +112,13 @@ async def measure(port, rate, seconds, attack_address):
     }
 
 
-class Services:
+class Services(LocalServices):
     """dnsmasq, the silent socket and the web server; stop() undoes what was started, and
     a start that fails stops what it had started."""
 
     def __init__(self, server, mode, program, work):
-        # A folder of its own, since WORK_DIR may hold the caller's servers; the web
-        # server's workers, www-data when started by root, must reach it.
-        self.work, self.started = tempfile.mkdtemp(prefix="starve.", dir=work), []
-        os.chmod(self.work, 0o755)
+        # A folder of its own, since WORK_DIR may hold the caller's servers.
+        super().__init__("starve.", work)
         self.silent = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         try:
             self.silent.bind(("127.0.0.1", 0))
@@ -146,15 +135,8 @@ class Services:
             self.stop()
             raise
 
-    def run(self, script, folder, *arguments):
-        self.started.append((script, os.path.join(self.work, folder)))
-        subprocess.run([os.path.join(SERVERS, script), "start", self.started[-1][1], *arguments],
-                       check=True, stdout=subprocess.DEVNULL)
-
     def stop(self):
-        for script, folder in reversed(self.started):
-            subprocess.run([os.path.join(SERVERS, script), "stop", folder], check=False)
-        shutil.rmtree(self.work, ignore_errors=True)
+        super().stop()
         self.silent.close()
 
 
@@ -164,14 +146,8 @@ def main():
     seconds = float(sys.argv[6]) if len(sys.argv) > 6 else 20
     attack_address = ATTACKS[sys.argv[7] if len(sys.argv) > 7 else "few-networks"]
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-    services = None
-    try:
-        services = Services(server, mode, os.path.abspath(program), work)
-        result = asyncio.run(measure(services.port, rate, seconds, attack_address))
-    finally:
-        if services:
-            services.stop()
-    print(" ".join("%s=%s" % item for item in result.items()))
+    print_measured(lambda: Services(server, mode, os.path.abspath(program), work),
+                   lambda services: measure(services.port, rate, seconds, attack_address))
 
 
 if __name__ == "__main__":
