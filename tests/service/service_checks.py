@@ -58,6 +58,21 @@ def synthesized_answer(address):
     return ("%s\n%s.synth.kestrin.test\n" % (address, address.replace(".", "-"))).encode()
 
 
+def ask_at_once(port, sources):
+    """A request from each source address, all at once; the replies in the same order."""
+    replies = [None] * len(sources)
+
+    def caller(index):
+        replies[index] = ask("127.0.0.1", port, source=sources[index])
+
+    threads = [threading.Thread(target=caller, args=(i,)) for i in range(len(sources))]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    return replies
+
+
 def requests_until_refused(ask_once, most=1000):
     """Asks with ask_once(i) until an answer is 429; how many it took, or None."""
     for i in range(most):
@@ -174,7 +189,9 @@ class ServiceChecks(AnswerAssertions):
 class WebServerChecks(AnswerAssertions):
     """Each check starts a server of its own: start_server may also take static_probe
     (see LocalServer) and program, the path of the program to serve instead of ipx.cgi;
-    the class provides program_that_never_answers()."""
+    the class provides program_that_never_answers() and sets remembers_callers, whether
+    ipx.cgi outlives a request (FastCGI) and so keeps what it learnt of a caller."""
+    remembers_callers = False
 
     def start(self, **options):
         server = self.start_server(**options)
@@ -188,19 +205,23 @@ class WebServerChecks(AnswerAssertions):
         self.addCleanup(gate.stop)
         server = self.start(IPX_DNS_SERVER=gate.endpoint)
         gate.hold(len(AT_ONCE))
-        replies = {}
-
-        def caller(address):
-            replies[address] = ask("127.0.0.1", server.port, source=address)
-
-        threads = [threading.Thread(target=caller, args=(address,)) for address in AT_ONCE]
-        for thread in threads:
-            thread.start()
-        for thread in threads:
-            thread.join()
-        for address in AT_ONCE:
+        for address, reply in zip(AT_ONCE, ask_at_once(server.port, AT_ONCE)):
             with self.subTest(caller=address):
-                self.assertAnswer(replies[address], synthesized_answer(address))
+                self.assertAnswer(reply, synthesized_answer(address))
+
+    def test_a_caller_asking_many_times_at_once_meets_the_process_that_knows_it(self):
+        if not self.remembers_callers:
+            self.skipTest("each request is a process of its own")
+        gate = DnsGate(int(os.environ["IPX_TEST_DNS_SERVER"].rsplit(":", 1)[1]))
+        self.addCleanup(gate.stop)
+        server = self.start(IPX_DNS_SERVER=gate.endpoint)
+        caller = "127.16.2.1"
+        self.assertAnswer(ask("127.0.0.1", server.port, source=caller), synthesized_answer(caller))
+        gate.silence()
+        # A server that spread them over its processes would bring some to one that never
+        # looked the caller up, and its DNS no longer answers.
+        for reply in ask_at_once(server.port, [caller] * 16):
+            self.assertAnswer(reply, synthesized_answer(caller))
 
     def test_ipx_cgi_that_never_answers_gets_the_web_servers_timeout(self):
         server = self.start(static_probe=True, program=self.program_that_never_answers())

@@ -80,6 +80,8 @@ class BehindAProxyThatIpxCgiTrusts(ThisServer, ProxyChecks, unittest.TestCase):
 
 
 class WebServer(ThisServer, WebServerChecks, unittest.TestCase):
+    remembers_callers = MODE == "fastcgi"
+
     def program_that_never_answers(self):
         # A CGI program that waits without a word, or a FastCGI one that never accepts.
         folder = tempfile.mkdtemp(dir=WORK_PARENT)

@@ -65,7 +65,7 @@ ipx_config() {
     else
         local workers=()
         [ -n "${IPX_WORKERS+set}" ] && workers=('"IPX_WORKERS" => "64"' '')
-        conf_copy lighttpd-fastcgi.conf /run/lighttpd/ipx.socket "$dir/ipx.socket" \
+        conf_copy lighttpd-fastcgi.conf /run/lighttpd/ipx- "$dir/ipx-" \
             /usr/lib/cgi-bin/ipx.cgi "$program" "${workers[@]}" \
             '"bin-environment" => ( ' "\"bin-environment\" => ( $environment${environment:+, }"
     fi
