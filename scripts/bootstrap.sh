@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing Kestrin needs on a Debian 12 machine, and nothing
 # that is already there. Safe to run again; used by run.sh and test.sh. The 32-bit Wine
-# comes only where the machine runs 32-bit programs: elsewhere it could not start.
+# comes only where the machine runs 32-bit programs: elsewhere it could not start, and
+# only the DLLs that the 32-bit exe's import check reads are unpacked (wine32-dlls.sh).
 set -euo pipefail
 source "$(dirname "$0")/windows-builds.sh"
+"$(dirname "$0")/wine32-dlls.sh"
 
 packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest

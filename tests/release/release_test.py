@@ -34,10 +34,11 @@ def project_version():
 ZIP_NAME = "kestrin-%s-win32.zip" % project_version()
 ENTRIES = ["kestrin.exe", "kestrin64.exe", "SHA256SUMS", "README.txt"]
 # The 32-bit exe's imports are held against what Windows XP SP3 exports by the Windows
-# tests' own check, read with Wine's DLLs.
+# tests' own check, read with 32-bit Wine's DLLs: unpacked by scripts/wine32-dlls.sh where
+# the machine runs no 32-bit programs.
 IMPORTS_TEST = os.path.join(ROOT, "tests", "win", "imports_test.py")
 WINE_DLL_FOLDERS = ["/usr/lib/i386-linux-gnu/wine/i386-windows",
-                    "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows"]
+                    os.path.join(ROOT, "build", "wine32-dlls")]
 # name, PE machine, optional header magic, size limit, objdump
 EXES = [("kestrin.exe", 0x14C, 0x10B, 48 * 1024, "i686-w64-mingw32-objdump"),
         ("kestrin64.exe", 0x8664, 0x20B, 64 * 1024, "x86_64-w64-mingw32-objdump")]
