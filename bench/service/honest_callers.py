@@ -6,8 +6,8 @@ request through the trusted proxy's X-Forwarded-For (REAL_IP_FROM=127.0.0.1).
 
 The victims: returning IPv4 and returning IPv6, one address each, asked three times (and
 named) before the attack, which starts once their answers are no longer kept
-(IPX_BENCH_RETURNING_AGE, 61 s); new IPv4, from a /24 never seen at each request (10.7.0.0/16: 256 of
-them, enough for 64 s), and new IPv6, from a /64 never seen (2001:db8:6::/48). Their
+(IPX_BENCH_RETURNING_AGE, 61 s); new IPv4, from a /24 never seen at each request
+(10.7.0.0/16: 256 of them, enough for 64 s), and new IPv6, from a /64 never seen (2001:db8:6::/48). Their
 reverse and forward names are dnsmasq's (--synth-domain). The attack zones go to
 dns_responder.py. ROW is one of:
   warmed     1,000 /64s of one /48 and 500 /24s of two /16s each ask once while their

@@ -2,6 +2,7 @@
 enough different names have arrived, then passes them all, and everything after, to the
 real server: a service that asks one name at a time never gets an answer through it in
 time. Told to fall silent, it answers nothing more and only notes what it was asked."""
+import os
 import socket
 import threading
 import time
@@ -37,6 +38,11 @@ class DnsGate:
         self.relays = []
         self.receiver = threading.Thread(target=self._receive)
         self.receiver.start()
+
+    @classmethod
+    def before_test_dns(cls):
+        """A gate in front of with-test-dns.sh's dnsmasq."""
+        return cls(int(os.environ["IPX_TEST_DNS_SERVER"].rsplit(":", 1)[1]))
 
     def hold(self, names, patience=8.0):
         """Holds queries until `names` different names are asked, or `patience` seconds

@@ -272,7 +272,7 @@ class SharedMemory(unittest.TestCase):
     an address that many ask for at once."""
 
     def setUp(self):
-        self.dns = DnsGate(int(os.environ["IPX_TEST_DNS_SERVER"].rsplit(":", 1)[1]))
+        self.dns = DnsGate.before_test_dns()
         self.addCleanup(self.dns.stop)
         self.responder = Responder(self, {"IPX_DNS_SERVER": self.dns.endpoint})
 

@@ -5,7 +5,6 @@ those IPX_ settings (and REAL_IP_FROM, for the shipped real-IP file) and returns
 with .port and .stop(). It may set caller, the IPv4 loopback address it asks from, with
 caller_answer, and server_answers. With tls, a client ssl.SSLContext, every check asks
 over the server's .tls_port instead."""
-import os
 import selectors
 import socket
 import threading
@@ -201,7 +200,7 @@ class WebServerChecks(AnswerAssertions):
     def test_many_callers_are_answered_at_once(self):
         # The test's DNS holds every question until all the callers have asked: answered
         # one or two at a time, each would give up on DNS and show no name.
-        gate = DnsGate(int(os.environ["IPX_TEST_DNS_SERVER"].rsplit(":", 1)[1]))
+        gate = DnsGate.before_test_dns()
         self.addCleanup(gate.stop)
         server = self.start(IPX_DNS_SERVER=gate.endpoint)
         gate.hold(len(AT_ONCE))
@@ -212,7 +211,7 @@ class WebServerChecks(AnswerAssertions):
     def test_a_caller_asking_many_times_at_once_meets_the_process_that_knows_it(self):
         if not self.remembers_callers:
             self.skipTest("each request is a process of its own")
-        gate = DnsGate(int(os.environ["IPX_TEST_DNS_SERVER"].rsplit(":", 1)[1]))
+        gate = DnsGate.before_test_dns()
         self.addCleanup(gate.stop)
         server = self.start(IPX_DNS_SERVER=gate.endpoint)
         caller = "127.16.2.1"
